@@ -1,0 +1,84 @@
+#include "window/application.h"
+#include "window/commandline.h"
+#include "window/controls.h"
+#include "window/form1.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+QStringList argumentList(int argc, char **argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
+
+bool hasDisplay()
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
+    return qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qEnvironmentVariableIsSet("DISPLAY")
+        || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+#else
+    return true;
+#endif
+}
+
+void applyStartOptions(Form1 &window, const CommandLine &commandLine)
+{
+    for (const auto &[channel, text] : commandLine.transmitTexts)
+        window.channel(channel).pin(3)->setText(text);
+    for (int channel : commandLine.channelsToOpen)
+        window.channel(channel).enableBox->setValue(EnableBox::Ticked);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    configureApplication();
+    const CommandLine commandLine = CommandLine::parse(argumentList(argc, argv));
+    if (!commandLine.error.isEmpty()) {
+        std::fprintf(stderr, "sernix: %s\nTry 'sernix --help'.\n", qPrintable(commandLine.error));
+        return 2;
+    }
+    if (commandLine.showHelp) {
+        std::fputs(qPrintable(CommandLine::helpText()), stdout);
+        return 0;
+    }
+    if (commandLine.showVersion) {
+        std::printf("sernix %s\n", SERNIX_DISPLAY_VERSION);
+        return 0;
+    }
+    if (!hasDisplay()) {
+        if (commandLine.screenshotFile.isEmpty()) {
+            std::fputs("sernix: no display (DISPLAY is not set); to get a picture of the window instead, "
+                       "run: sernix --screenshot window.png\n",
+                       stderr);
+            return 1;
+        }
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+
+    QApplication application(argc, argv);
+    Form1 window(commandLine.devices);
+    window.show();
+    applyStartOptions(window, commandLine);
+
+    if (!commandLine.screenshotFile.isEmpty()) {
+        QTimer::singleShot(commandLine.screenshotAfterMs, &window, [&] {
+            if (!window.grab().save(commandLine.screenshotFile)) {
+                std::fprintf(stderr, "sernix: cannot write %s\n", qPrintable(commandLine.screenshotFile));
+                QCoreApplication::exit(1);
+                return;
+            }
+            QCoreApplication::exit(0);
+        });
+    }
+    return application.exec();
+}

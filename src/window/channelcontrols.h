@@ -1,0 +1,34 @@
+#pragma once
+
+#include "channelmap.h"
+
+#include <array>
+
+class EnableBox;
+class LineButton;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class ShapeIndicator;
+namespace MSCommLib {
+class MSComm;
+}
+
+// The controls of one channel, resolved from the channel map once, so that a
+// single piece of logic can serve any channel.
+struct ChannelControls
+{
+    const ChannelEntry *entry = nullptr;
+    EnableBox *enableBox = nullptr;
+    MSCommLib::MSComm *serialControl = nullptr;
+    QLabel *captionLabel = nullptr;
+    std::array<QLineEdit *, PinCount> pinText{};        // index pin - 1
+    std::array<ShapeIndicator *, PinCount> indicator{}; // index pin - 1
+    LineButton *dtrButton = nullptr;
+    LineButton *rtsButton = nullptr;
+    std::array<QComboBox *, SettingRoleCount> settingList{}; // index SettingRole
+
+    QLineEdit *pin(int number) const { return pinText.at(std::size_t(number - 1)); }
+    ShapeIndicator *pinIndicator(int number) const { return indicator.at(std::size_t(number - 1)); }
+    QComboBox *list(SettingRole role) const { return settingList.at(std::size_t(role)); }
+};

@@ -1,0 +1,115 @@
+#include "commandline.h"
+
+#include <QCommandLineParser>
+
+namespace {
+
+struct Options
+{
+    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help and exit.")};
+    QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
+                               QStringLiteral("Show the version and exit.")};
+    std::array<QCommandLineOption, ChannelCount> ports{
+        QCommandLineOption(QStringLiteral("com1"), QStringLiteral("Device of channel 1 (default %1).").arg(MSCommLib::MSComm::defaultDeviceName(1)), QStringLiteral("device")),
+        QCommandLineOption(QStringLiteral("com2"), QStringLiteral("Device of channel 2 (default %1).").arg(MSCommLib::MSComm::defaultDeviceName(2)), QStringLiteral("device")),
+        QCommandLineOption(QStringLiteral("com3"), QStringLiteral("Device of channel 3 (default %1).").arg(MSCommLib::MSComm::defaultDeviceName(3)), QStringLiteral("device")),
+        QCommandLineOption(QStringLiteral("com4"), QStringLiteral("Device of channel 4 (default %1).").arg(MSCommLib::MSComm::defaultDeviceName(4)), QStringLiteral("device")),
+    };
+    QCommandLineOption open{QStringLiteral("open"),
+                            QStringLiteral("Tick channel N at start, as if clicked (may be repeated)."),
+                            QStringLiteral("N")};
+    QCommandLineOption transmit{QStringLiteral("transmit"),
+                                QStringLiteral("Put TEXT into the transmit box of channel N at start "
+                                               "(may be repeated)."),
+                                QStringLiteral("N:TEXT")};
+    QCommandLineOption screenshot{QStringLiteral("screenshot"),
+                                  QStringLiteral("Save a picture of the window to FILE (PNG) and exit; "
+                                                 "works without a display."),
+                                  QStringLiteral("FILE")};
+    QCommandLineOption after{QStringLiteral("after"),
+                             QStringLiteral("With --screenshot: let the timer run MS milliseconds first "
+                                            "(default 0)."),
+                             QStringLiteral("MS"), QStringLiteral("0")};
+
+    void addTo(QCommandLineParser &parser) const
+    {
+        parser.setApplicationDescription(
+            QStringLiteral("Watches and exercises the lines of up to four RS-232 serial ports.\n\n"
+                           "DEVICE is a serial device path, or \"loopback\" for a simulated "
+                           "loop-back plug (TD to RD, RTS to CTS, DTR to DSR and DCD)."));
+        parser.addOption(help);
+        parser.addOption(version);
+        for (const QCommandLineOption &port : ports)
+            parser.addOption(port);
+        parser.addOptions({open, transmit, screenshot, after});
+    }
+};
+
+std::optional<int> channelNumber(const QString &text)
+{
+    bool ok = false;
+    const int number = text.toInt(&ok);
+    if (!ok || number < 1 || number > ChannelCount)
+        return std::nullopt;
+    return number;
+}
+
+} // namespace
+
+QString CommandLine::helpText()
+{
+    QCommandLineParser parser;
+    Options().addTo(parser);
+    return parser.helpText();
+}
+
+CommandLine CommandLine::parse(const QStringList &arguments)
+{
+    CommandLine result;
+    QCommandLineParser parser;
+    const Options options;
+    options.addTo(parser);
+    if (!parser.parse(arguments)) {
+        result.error = parser.errorText();
+        return result;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        result.error = QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().first());
+        return result;
+    }
+    result.showHelp = parser.isSet(options.help);
+    result.showVersion = parser.isSet(options.version);
+    for (int i = 0; i < ChannelCount; ++i)
+        result.devices.at(std::size_t(i)) = parser.value(options.ports.at(std::size_t(i)));
+
+    for (const QString &value : parser.values(options.open)) {
+        const auto number = channelNumber(value);
+        if (!number) {
+            result.error = QStringLiteral("--open takes a channel number 1 to 4, not '%1'.").arg(value);
+            return result;
+        }
+        result.channelsToOpen << *number;
+    }
+    for (const QString &value : parser.values(options.transmit)) {
+        const qsizetype colon = value.indexOf(QLatin1Char(':'));
+        const auto number = channelNumber(value.left(colon));
+        if (colon < 0 || !number) {
+            result.error = QStringLiteral("--transmit takes N:TEXT with N from 1 to 4, not '%1'.").arg(value);
+            return result;
+        }
+        result.transmitTexts.append({*number, value.mid(colon + 1)});
+    }
+
+    result.screenshotFile = parser.value(options.screenshot);
+    bool afterOk = false;
+    result.screenshotAfterMs = parser.value(options.after).toInt(&afterOk);
+    if (!afterOk || result.screenshotAfterMs < 0) {
+        result.error = QStringLiteral("--after takes a number of milliseconds, not '%1'.").arg(parser.value(options.after));
+        return result;
+    }
+    if (parser.isSet(options.after) && result.screenshotFile.isEmpty()) {
+        result.error = QStringLiteral("--after needs --screenshot.");
+        return result;
+    }
+    return result;
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "form1.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <utility>
+
+// What the command line asks of this run.
+struct CommandLine
+{
+    Form1::DeviceNames devices;                    // --comN DEVICE
+    QList<int> channelsToOpen;                     // --open N
+    QList<std::pair<int, QString>> transmitTexts;  // --transmit N:TEXT
+    QString screenshotFile;                        // --screenshot FILE
+    int screenshotAfterMs = 0;                     // --after MS
+    bool showHelp = false;
+    bool showVersion = false;
+    QString error; // non-empty: the arguments were not understood
+
+    // Works before any application object exists, so that --help and
+    // --version answer without a display.
+    static CommandLine parse(const QStringList &arguments);
+    static QString helpText();
+};

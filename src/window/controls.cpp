@@ -1,0 +1,139 @@
+#include "controls.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
+#include <qdrawutil.h>
+
+namespace {
+
+bool releasedInside(const QWidget *widget, const QMouseEvent *event)
+{
+    return event->button() == Qt::LeftButton && widget->rect().contains(event->position().toPoint());
+}
+
+} // namespace
+
+ShapeIndicator::ShapeIndicator(QWidget *parent)
+    : QWidget(parent)
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void ShapeIndicator::setBackColor(OleColor color)
+{
+    if (m_backColor == color)
+        return;
+    m_backColor = color;
+    update();
+}
+
+void ShapeIndicator::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(resolveOleColor(OleColors::WindowText, palette()), 1));
+    painter.setBrush(resolveOleColor(m_backColor, palette()));
+    painter.drawEllipse(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
+}
+
+LineButton::LineButton(QWidget *parent)
+    : QPushButton(parent)
+{
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void LineButton::setBackColor(OleColor color)
+{
+    if (m_backColor == color)
+        return;
+    m_backColor = color;
+    update();
+}
+
+void LineButton::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    const bool sunken = isDown() || isChecked();
+    qDrawShadePanel(&painter, rect(), palette(), sunken, 2, nullptr);
+    painter.fillRect(rect().adjusted(2, 2, -2, -2), resolveOleColor(m_backColor, palette()));
+    if (hasFocus()) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.rect = rect().adjusted(3, 3, -3, -3);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+    }
+}
+
+int EnableBox::Value() const
+{
+    switch (checkState()) {
+    case Qt::Unchecked:
+        return Clear;
+    case Qt::Checked:
+        return Ticked;
+    case Qt::PartiallyChecked:
+        return Greyed;
+    }
+    return Clear;
+}
+
+void EnableBox::setValue(int value)
+{
+    switch (value) {
+    case Ticked:
+        setCheckState(Qt::Checked);
+        break;
+    case Greyed:
+        setCheckState(Qt::PartiallyChecked);
+        break;
+    default:
+        setCheckState(Qt::Unchecked);
+        break;
+    }
+}
+
+void ClickableImage::mousePressEvent(QMouseEvent *event)
+{
+    event->accept();
+}
+
+void ClickableImage::mouseReleaseEvent(QMouseEvent *event)
+{
+    event->accept();
+    if (releasedInside(this, event))
+        Q_EMIT clicked();
+}
+
+void ClickableFrame::mousePressEvent(QMouseEvent *event)
+{
+    event->accept();
+}
+
+void ClickableFrame::mouseReleaseEvent(QMouseEvent *event)
+{
+    event->accept();
+    if (releasedInside(this, event))
+        Q_EMIT clicked();
+}
+
+MultiLineTextBox::MultiLineTextBox(QWidget *parent)
+    : QPlainTextEdit(parent)
+{
+    setReadOnly(true);
+    setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+}
+
+void MultiLineTextBox::setText(const QString &text)
+{
+    m_text = text;
+    setPlainText(QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n")));
+}
+
+void MultiLineTextBox::mouseReleaseEvent(QMouseEvent *event)
+{
+    QPlainTextEdit::mouseReleaseEvent(event);
+    if (releasedInside(viewport(), event))
+        Q_EMIT clicked();
+}

@@ -1,0 +1,119 @@
+#pragma once
+
+#include "olecolor.h"
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+// The window's own control kinds: the few behaviours that Qt's stock widgets
+// do not have (a settable back colour that the logic reads back, a Click on
+// things that are not buttons, check box values numbered the classic way).
+
+// A connector pin: a circle filled with its back colour.
+class ShapeIndicator : public QWidget
+{
+    Q_OBJECT
+    Q_PROPERTY(quint32 BackColor READ BackColor WRITE setBackColor)
+public:
+    explicit ShapeIndicator(QWidget *parent = nullptr);
+
+    OleColor BackColor() const { return m_backColor; }
+    void setBackColor(OleColor color);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    OleColor m_backColor = OleColors::WindowBackground;
+};
+
+// A push button that shows its back colour on every style: it paints its own
+// face and bevel instead of trusting the style to honour the palette.
+class LineButton : public QPushButton
+{
+    Q_OBJECT
+    Q_PROPERTY(quint32 BackColor READ BackColor WRITE setBackColor)
+public:
+    explicit LineButton(QWidget *parent = nullptr);
+
+    OleColor BackColor() const { return m_backColor; }
+    void setBackColor(OleColor color);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    OleColor m_backColor = OleColors::ButtonFace;
+};
+
+// A check box whose Value is 0 clear, 1 ticked, 2 greyed. Qt numbers its
+// states differently; this is the one place that maps between the two.
+class EnableBox : public QCheckBox
+{
+    Q_OBJECT
+public:
+    using QCheckBox::QCheckBox;
+
+    static constexpr int Clear = 0;
+    static constexpr int Ticked = 1;
+    static constexpr int Greyed = 2;
+
+    int Value() const;
+    void setValue(int value);
+};
+
+// A picture that reports a click. Accepting the mouse also keeps the click
+// from reaching the panel behind it.
+class ClickableImage : public QLabel
+{
+    Q_OBJECT
+public:
+    using QLabel::QLabel;
+
+Q_SIGNALS:
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+};
+
+// A frame that reports clicks on its free area; clicks on children that take
+// the mouse never get here.
+class ClickableFrame : public QFrame
+{
+    Q_OBJECT
+public:
+    using QFrame::QFrame;
+
+Q_SIGNALS:
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+};
+
+// A locked multi-line text box. Its Text keeps line breaks as CR LF, the way
+// the program writes them, while the editor shows plain lines.
+class MultiLineTextBox : public QPlainTextEdit
+{
+    Q_OBJECT
+public:
+    explicit MultiLineTextBox(QWidget *parent = nullptr);
+
+    QString Text() const { return m_text; }
+    void setText(const QString &text);
+
+Q_SIGNALS:
+    void clicked();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    QString m_text;
+};

@@ -1,0 +1,143 @@
+#include "form1.h"
+
+#include "abouttexts.h"
+#include "application.h"
+#include "controls.h"
+#include "module1.h"
+#include "windowbuilder.h"
+#include "windowdesign.h"
+
+#include <QComboBox>
+#include <QDate>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMenuBar>
+
+namespace {
+
+QFont dialogFont()
+{
+    QFont font(QStringLiteral("Sans Serif"), 8);
+    font.setStyleHint(QFont::SansSerif);
+    return font;
+}
+
+template <typename Control>
+Control *controlNamed(const QWidget *window, const QString &name)
+{
+    auto *control = window->findChild<Control *>(name);
+    Q_ASSERT_X(control, "Form1", qPrintable(name));
+    return control;
+}
+
+} // namespace
+
+Form1::Form1(const DeviceNames &devices, QWidget *parent)
+    : QMainWindow(parent)
+    , MSComm1(1, devices[0])
+    , MSComm2(2, devices[1])
+    , MSComm3(3, devices[2])
+    , MSComm4(4, devices[3])
+{
+    initResources();
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Sernix-eng Ver. 1.1"));
+    setFont(dialogFont());
+
+    m_aboutCommand = menuBar()->addAction(QStringLiteral("About"));
+    m_aboutCommand->setObjectName(QStringLiteral("mnu_Prog"));
+
+    auto *client = new QWidget(this);
+    client->setObjectName(QStringLiteral("ClientArea"));
+    setCentralWidget(client);
+    buildWindowControls(client);
+    m_aboutPanel = controlNamed<ClickableFrame>(this, QStringLiteral("Frame4"));
+    resolveChannels();
+
+    const QSize clientSize = WindowDesign::ClientSize / TwipsPerPixel;
+    resize(clientSize.width(), clientSize.height() + menuBar()->sizeHint().height());
+
+    Timer1.setObjectName(QStringLiteral("Timer1"));
+    Timer1.setInterval(WindowDesign::TimerInterval);
+    connectHandlers();
+    Timer1.start();
+
+    // The timer's first tick can only be handled once control returns to the
+    // event loop, so the load step always runs before the poll cycle.
+    Form_Load();
+}
+
+Form1::~Form1() = default;
+
+void Form1::resolveChannels()
+{
+    const std::array<MSCommLib::MSComm *, ChannelCount> serialControls{&MSComm1, &MSComm2, &MSComm3, &MSComm4};
+    for (const ChannelEntry &entry : ChannelMap) {
+        ChannelControls &controls = m_channels.at(std::size_t(entry.arrayIndex()));
+        controls.entry = &entry;
+        controls.serialControl = serialControls.at(std::size_t(entry.arrayIndex()));
+        controls.enableBox = controlNamed<EnableBox>(this, ControlName::enableBox(entry));
+        controls.captionLabel = controlNamed<QLabel>(this, ControlName::captionLabel(entry));
+        for (int pin = 1; pin <= PinCount; ++pin) {
+            controls.pinText.at(std::size_t(pin - 1)) = controlNamed<QLineEdit>(this, ControlName::pinText(entry, pin));
+            controls.indicator.at(std::size_t(pin - 1)) =
+                controlNamed<ShapeIndicator>(this, ControlName::indicator(entry, pin));
+        }
+        controls.dtrButton = controlNamed<LineButton>(this, ControlName::dtrButton(entry));
+        controls.rtsButton = controlNamed<LineButton>(this, ControlName::rtsButton(entry));
+        for (int role = 0; role < SettingRoleCount; ++role) {
+            controls.settingList.at(std::size_t(role)) =
+                controlNamed<QComboBox>(this, ControlName::settingList(entry, SettingRole(role)));
+        }
+    }
+}
+
+void Form1::connectHandlers()
+{
+    connect(&Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+    connect(m_aboutCommand, &QAction::triggered, this, &Form1::mnu_Prog_Click);
+    connect(m_aboutPanel, &ClickableFrame::clicked, this, &Form1::Frame4_Click);
+    connect(controlNamed<ClickableImage>(this, QStringLiteral("Image2")), &ClickableImage::clicked, this,
+            &Form1::Image2_Click);
+    connect(controlNamed<MultiLineTextBox>(this, QStringLiteral("Text38")), &MultiLineTextBox::clicked, this,
+            &Form1::Text38_Click);
+}
+
+void Form1::Form_Load()
+{
+    const user32::HWND handle = user32::windowHandle(this);
+    Module1::SetWindowIcon(handle, QStringLiteral("Icon1"), -1);
+    for (qint16 &latch : Module1::TransmitLatch)
+        latch = 1;
+    // The date is taken once: a run that passes midnight keeps its start date.
+    setWindowTitle(QLatin1String(AboutTexts::TitleText) + QLatin1String("  ")
+                   + QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat));
+    controlNamed<MultiLineTextBox>(this, QStringLiteral("Text38"))->setText(AboutTexts::aboutText());
+    controlNamed<MultiLineTextBox>(this, QStringLiteral("Text39"))->setText(AboutTexts::termsText());
+}
+
+void Form1::Timer1_Timer()
+{
+}
+
+void Form1::mnu_Prog_Click()
+{
+    // The panel's own Visible flag, not whether it is on screen right now.
+    m_aboutPanel->setVisible(m_aboutPanel->isHidden());
+}
+
+void Form1::Frame4_Click()
+{
+    m_aboutPanel->setVisible(false);
+}
+
+void Form1::Image2_Click()
+{
+    m_aboutPanel->setVisible(false);
+}
+
+void Form1::Text38_Click()
+{
+    m_aboutPanel->setVisible(false);
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "channelcontrols.h"
+#include "channel/mscomm.h"
+
+#include <QMainWindow>
+#include <QTimer>
+
+#include <array>
+
+class ClickableFrame;
+class QAction;
+
+// The program's one window: four channels of a serial port each, the
+// poll timer, and the About panel.
+class Form1 : public QMainWindow
+{
+    Q_OBJECT
+public:
+    // Device of each channel's port; an empty name is the platform's COMn.
+    using DeviceNames = std::array<QString, ChannelCount>;
+
+    explicit Form1(const DeviceNames &devices = {}, QWidget *parent = nullptr);
+    ~Form1() override;
+
+    // The serial controls, bound to ports 1 to 4 for the whole run.
+    MSCommLib::MSComm MSComm1;
+    MSCommLib::MSComm MSComm2;
+    MSCommLib::MSComm MSComm3;
+    MSCommLib::MSComm MSComm4;
+
+    QTimer Timer1;
+
+    const ChannelControls &channel(int number) const { return m_channels.at(std::size_t(number - 1)); }
+
+public Q_SLOTS:
+    void Timer1_Timer();
+
+    void mnu_Prog_Click();
+    void Frame4_Click();
+    void Image2_Click();
+    void Text38_Click();
+
+private:
+    void Form_Load();
+    void resolveChannels();
+    void connectHandlers();
+
+    std::array<ChannelControls, ChannelCount> m_channels;
+    ClickableFrame *m_aboutPanel = nullptr;
+    QAction *m_aboutCommand = nullptr;
+};

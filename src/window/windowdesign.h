@@ -1,0 +1,147 @@
+#pragma once
+
+#include "channelmap.h"
+#include "twips.h"
+
+#include <QStringList>
+
+#include <array>
+#include <span>
+
+// The window as designed: every fixed place, size and text, in twips. The
+// builder in form1.cpp walks these tables; per-channel places come from the
+// channel map.
+namespace WindowDesign {
+
+inline constexpr QSize ClientSize{10260, 8265};
+inline constexpr int TimerInterval = 300;
+
+inline constexpr TwipRect PortsFrame{225, 480, 1215, 1335};
+inline constexpr TwipRect EnableBoxFirst{120, 240, 855, 255};
+inline constexpr int EnableBoxPitch = 240;
+
+inline constexpr TwipRect ColumnHeader{5880, 120, 2655, 255};
+
+// Rows of the pin legend and the pin text box grid: pin p stands at
+// PinRowTop + PinRowPitch * (p - 1).
+inline constexpr int PinRowTop = 480;
+inline constexpr int PinRowPitch = 360;
+inline constexpr int pinRowTop(int pin) { return PinRowTop + PinRowPitch * (pin - 1); }
+
+struct LegendRow
+{
+    int label;
+    int left;
+    const char *text;
+};
+inline constexpr int LegendWidth = 3975;
+inline constexpr int LegendHeight = 255;
+inline constexpr std::array<LegendRow, PinCount> PinLegend{{
+    {3, 1680, "1(8)-DCD-Input .Data Carrier Detected"},
+    {4, 1680, "2(3)-RD-Input. Received data"},
+    {5, 1680, "3(2)-TD- Output.Transmited Data"},
+    {6, 1680, "4(20)-DTR-Output.Data Terminal Ready"},
+    {7, 1680, "5(7)-GND-Ground"},
+    {8, 1680, "6(6)-DSR-Input. Data Set Ready"},
+    {9, 1665, "7(4)-RTS-Output.Request To Send "},
+    {10, 1680, "8(5)-CTS-Input. Clear To Send "},
+    {11, 1680, "9(22)-RI-Input.Ring Indicator"},
+}};
+
+inline constexpr QSize PinTextSize{495, 285};
+inline constexpr int TransmitPin = 3;
+inline constexpr int ReceivePin = 2;
+inline constexpr int DtrPin = 4;
+inline constexpr int RtsPin = 7;
+
+inline constexpr QSize LineButtonSize{135, 285};
+inline constexpr int LineButtonOffset = 150; // left of the pin text box column
+
+// Connector panel (Frame2 element): indicators in two rows, like the pins of
+// the 9-pin connector seen from the front.
+inline constexpr QSize ConnectorPanelSize{3615, 2175};
+inline constexpr int IndicatorSize = 375;
+inline constexpr std::array<QPoint, PinCount> IndicatorPlace{{
+    {600, 600}, {1080, 600}, {1560, 600}, {2040, 600}, {2520, 600},
+    {840, 1080}, {1320, 1080}, {1800, 1080}, {2280, 1080},
+}};
+
+// The pin-number labels: each number stands over (or under) the indicator of
+// its pin. The blanks between them are computed for the font in use.
+struct PinNumberRow
+{
+    const char *array;
+    TwipRect geometry;
+    int firstPin;
+    int lastPin;
+};
+inline constexpr std::array<PinNumberRow, 2> PinNumberRows{{
+    {"Label1", {720, 240, 2175, 255}, 1, 5},
+    {"Label2", {840, 1560, 1815, 255}, 6, 9},
+}};
+
+// Setting panel (Frame3 element).
+inline constexpr QSize SettingPanelSize{1350, 1950};
+
+struct SettingListDesign
+{
+    SettingRole role;
+    TwipRect geometry;
+    std::span<const char *const> items;
+    const char *initialText;
+};
+inline constexpr const char *SpeedItems[] = {"110", "300", "600", "1200", "2400", "4800",
+                                             "9600", "14400", "19200", "38400", "57600", "115200"};
+inline constexpr const char *ParityItems[] = {"n", "e", "o", "s", "m"};
+inline constexpr const char *DataBitsItems[] = {"5", "6", "7", "8"};
+inline constexpr const char *StopBitsItems[] = {"1", "2"};
+inline constexpr const char *HandshakingItems[] = {"0", "1", "2", "3"};
+
+inline constexpr std::array<SettingListDesign, SettingRoleCount> SettingLists{{
+    {SettingRole::Speed, {330, 240, 945, 315}, SpeedItems, "9600"},
+    {SettingRole::Parity, {750, 570, 525, 315}, ParityItems, "n"},
+    {SettingRole::DataBits, {750, 870, 525, 315}, DataBitsItems, "8"},
+    {SettingRole::StopBits, {750, 1170, 525, 315}, StopBitsItems, "1"},
+    {SettingRole::Handshaking, {750, 1485, 525, 315}, HandshakingItems, "0"},
+}};
+
+// Legends of the setting lists. The first three are control arrays (one
+// element per channel); the handshaking legend has its own label per channel.
+struct SettingLegend
+{
+    const char *array; // nullptr: the channel's handshaking legend
+    const char *text;
+    TwipRect geometry;
+};
+inline constexpr std::array<SettingLegend, 4> SettingLegends{{
+    {"Label17", "Od/Ev", {90, 600, 675, 255}},
+    {"Label18", "bit", {210, 900, 585, 285}},
+    {"Label19", "stop", {210, 1200, 585, 225}},
+    {nullptr, "contrl.", {90, 1530, 645, 285}},
+}};
+
+// A few legends stand a few twips off the common place.
+struct GeometryOverride
+{
+    const char *name;
+    TwipRect geometry;
+};
+inline constexpr std::array<GeometryOverride, 5> LegendOverrides{{
+    {"Label21", {90, 1530, 600, 240}},
+    {"Label23", {45, 1485, 645, 285}},
+    {"Label18(1)", {300, 900, 375, 285}},
+    {"Label18(3)", {210, 900, 585, 240}},
+    {"Label17(2)", {90, 585, 675, 255}},
+}};
+
+// About panel (Frame4) and its contents.
+inline constexpr TwipRect AboutPanel{120, 0, 6735, 3975};
+inline constexpr TwipRect AboutText{360, 240, 3975, 1695};
+inline constexpr TwipRect TermsText{360, 2040, 6135, 1695};
+inline constexpr TwipRect EmptyImage{720, 840, 15, 15};
+inline constexpr TwipRect AboutPicture{4680, 240, 1680, 1200};
+
+// Keyboard order of the controls that take the focus.
+QStringList tabOrder();
+
+} // namespace WindowDesign
