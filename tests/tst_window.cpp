@@ -48,7 +48,9 @@ class WindowTest : public QObject
 private Q_SLOTS:
     void init()
     {
-        window = std::make_unique<Form1>();
+        // Simulated plugs: nothing here may reach the machine's own ports.
+        const QString plug = QStringLiteral("loopback");
+        window = std::make_unique<Form1>(Form1::DeviceNames{plug, plug, plug, plug});
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     }
@@ -59,6 +61,7 @@ private Q_SLOTS:
     void pinGridReadsAgainstLegendAndHeader();
     void connectorPanelsDrawTheConnector();
     void pinNumbersAndChannelNamesStandOverTheirPins();
+    void enableBoxValuesAndClicks();
     void onlyTransmitBoxesTakeTyping();
     void settingListsTypingAddsNothingAndIsNoClick();
     void keyboardOrderFollowsTheChannels();
@@ -246,6 +249,21 @@ void WindowTest::pinNumbersAndChannelNamesStandOverTheirPins()
     QCOMPARE(header->text().split(' ', Qt::SkipEmptyParts), QStringList({"Com1", "Com2", "Com3", "Com4"}));
     checkWords(header, {window->channel(1).pin(1), window->channel(2).pin(1), window->channel(3).pin(1),
                         window->channel(4).pin(1)});
+}
+
+void WindowTest::enableBoxValuesAndClicks()
+{
+    // Value 2 (greyed) is set by code only; a click on a greyed box clears it.
+    EnableBox *box = window->channel(2).enableBox;
+    QSignalSpy changes(box, &QCheckBox::stateChanged);
+    box->setValue(EnableBox::Greyed);
+    QCOMPARE(box->Value(), 2);
+    QCOMPARE(box->checkState(), Qt::PartiallyChecked);
+    for (int expected : {0, 1, 0}) {
+        QTest::mouseClick(box, Qt::LeftButton, {}, box->rect().center());
+        QCOMPARE(box->Value(), expected);
+    }
+    QCOMPARE(changes.count(), 4); // every change, by code or by hand, is a Click
 }
 
 void WindowTest::onlyTransmitBoxesTakeTyping()

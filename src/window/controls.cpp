@@ -94,6 +94,12 @@ void EnableBox::setValue(int value)
     }
 }
 
+void EnableBox::nextCheckState()
+{
+    // Only code greys a box; the user's clicks just tick and clear it.
+    setCheckState(checkState() == Qt::Unchecked ? Qt::Checked : Qt::Unchecked);
+}
+
 void ClickableImage::mousePressEvent(QMouseEvent *event)
 {
     event->accept();

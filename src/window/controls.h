@@ -63,6 +63,9 @@ public:
 
     int Value() const;
     void setValue(int value);
+
+protected:
+    void nextCheckState() override;
 };
 
 // A picture that reports a click. Accepting the mouse also keeps the click

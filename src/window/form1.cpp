@@ -7,6 +7,11 @@
 #include "windowbuilder.h"
 #include "windowdesign.h"
 
+#include "channel/channelswitch.h"
+#include "channel/linetoggles.h"
+#include "channel/pollcycle.h"
+#include "channel/settinglists.h"
+
 #include <QComboBox>
 #include <QDate>
 #include <QLabel>
@@ -96,12 +101,43 @@ void Form1::resolveChannels()
 void Form1::connectHandlers()
 {
     connect(&Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+    connectChannelHandlers();
     connect(m_aboutCommand, &QAction::triggered, this, &Form1::mnu_Prog_Click);
     connect(m_aboutPanel, &ClickableFrame::clicked, this, &Form1::Frame4_Click);
     connect(controlNamed<ClickableImage>(this, QStringLiteral("Image2")), &ClickableImage::clicked, this,
             &Form1::Image2_Click);
     connect(controlNamed<MultiLineTextBox>(this, QStringLiteral("Text38")), &MultiLineTextBox::clicked, this,
             &Form1::Text38_Click);
+}
+
+void Form1::connectChannelHandlers()
+{
+    using Handler = void (Form1::*)();
+    struct ChannelHandlers
+    {
+        Handler enableBox;
+        Handler dtrButton;
+        Handler rtsButton;
+    };
+    static constexpr std::array<ChannelHandlers, ChannelCount> handlers{{
+        {&Form1::Check1_Click, &Form1::Command3_Click, &Form1::Command4_Click},
+        {&Form1::Check2_Click, &Form1::Command5_Click, &Form1::Command6_Click},
+        {&Form1::Check3_Click, &Form1::Command7_Click, &Form1::Command8_Click},
+        {&Form1::Check4_Click, &Form1::Command9_Click, &Form1::Command10_Click},
+    }};
+    for (const ChannelControls &controls : m_channels) {
+        const ChannelHandlers &handler = handlers.at(std::size_t(controls.entry->arrayIndex()));
+        // The box's Click runs on every change of its state, by the user or by code.
+        connect(controls.enableBox, &QCheckBox::stateChanged, this, handler.enableBox);
+        connect(controls.dtrButton, &QPushButton::clicked, this, handler.dtrButton);
+        connect(controls.rtsButton, &QPushButton::clicked, this, handler.rtsButton);
+        for (int role = 0; role < SettingRoleCount; ++role) {
+            const int index = controls.entry->settingList.at(std::size_t(role));
+            // Choosing from the drop-down (also the item shown) is a Click; typing is not.
+            connect(controls.list(SettingRole(role)), &QComboBox::activated, this,
+                    [this, index] { Combo1_Click(index); });
+        }
+    }
 }
 
 void Form1::Form_Load()
@@ -119,6 +155,33 @@ void Form1::Form_Load()
 
 void Form1::Timer1_Timer()
 {
+    for (const ChannelControls &controls : m_channels) {
+        qint16 &latch = Module1::TransmitLatch.at(std::size_t(controls.entry->arrayIndex()));
+        if (controls.enableBox->Value() == EnableBox::Ticked)
+            PollCycle::refresh(controls, latch);
+        else
+            PollCycle::reset(controls);
+    }
+}
+
+void Form1::Check1_Click() { ChannelSwitch::click(channel(1), this); }
+void Form1::Check2_Click() { ChannelSwitch::click(channel(2), this); }
+void Form1::Check3_Click() { ChannelSwitch::click(channel(3), this); }
+void Form1::Check4_Click() { ChannelSwitch::click(channel(4), this); }
+
+void Form1::Command3_Click() { LineToggles::click(channel(1), LineToggles::Line::Dtr); }
+void Form1::Command4_Click() { LineToggles::click(channel(1), LineToggles::Line::Rts); }
+void Form1::Command5_Click() { LineToggles::click(channel(2), LineToggles::Line::Dtr); }
+void Form1::Command6_Click() { LineToggles::click(channel(2), LineToggles::Line::Rts); }
+void Form1::Command7_Click() { LineToggles::click(channel(3), LineToggles::Line::Dtr); }
+void Form1::Command8_Click() { LineToggles::click(channel(3), LineToggles::Line::Rts); }
+void Form1::Command9_Click() { LineToggles::click(channel(4), LineToggles::Line::Dtr); }
+void Form1::Command10_Click() { LineToggles::click(channel(4), LineToggles::Line::Rts); }
+
+void Form1::Combo1_Click(int Index)
+{
+    Q_UNUSED(Index); // every list applies all channels that are on
+    SettingLists::apply(m_channels, this);
 }
 
 void Form1::mnu_Prog_Click()

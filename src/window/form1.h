@@ -36,6 +36,22 @@ public:
 public Q_SLOTS:
     void Timer1_Timer();
 
+    void Check1_Click();
+    void Check2_Click();
+    void Check3_Click();
+    void Check4_Click();
+
+    void Command3_Click();
+    void Command4_Click();
+    void Command5_Click();
+    void Command6_Click();
+    void Command7_Click();
+    void Command8_Click();
+    void Command9_Click();
+    void Command10_Click();
+
+    void Combo1_Click(int Index);
+
     void mnu_Prog_Click();
     void Frame4_Click();
     void Image2_Click();
@@ -45,6 +61,7 @@ private:
     void Form_Load();
     void resolveChannels();
     void connectHandlers();
+    void connectChannelHandlers();
 
     std::array<ChannelControls, ChannelCount> m_channels;
     ClickableFrame *m_aboutPanel = nullptr;

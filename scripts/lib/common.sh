@@ -1,0 +1,35 @@
+# Shared by the scripts: where things are, and installing what is missing.
+# shellcheck shell=bash
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
+
+# Debian packages the program needs to build, run and test. Fonts are listed
+# so that text renders under the offscreen platform too.
+BUILD_PACKAGES=(cmake make g++ pkgconf qt6-base-dev qt6-serialport-dev libgl-dev
+                libqt6serialport6 fonts-dejavu-core)
+
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+# Installs the given packages, but only those not yet installed, so a ready
+# machine never touches the network.
+ensure_packages() {
+    local missing=()
+    local package
+    for package in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+            missing+=("$package")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}" >&2
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+configure_and_build() {
+    cmake -S "$ROOT" -B "$BUILD_DIR" -G "Unix Makefiles" "$@" >/dev/null
+    cmake --build "$BUILD_DIR" -j"$(nproc)"
+}

@@ -1,0 +1,29 @@
+#include "channelswitch.h"
+
+#include "messages.h"
+#include "mscomm.h"
+#include "window/controls.h"
+
+namespace ChannelSwitch {
+
+void click(const ChannelControls &channel, QWidget *window)
+{
+    if (channel.enableBox->Value() == EnableBox::Ticked) {
+        try {
+            channel.serialControl->setPortOpen(true);
+            return;
+        } catch (const MSCommLib::CommError &) {
+        }
+        showMessage(window, PortNotFound);
+        // Clearing the box runs this handler again, down the branch below.
+        channel.enableBox->setValue(EnableBox::Clear);
+        return;
+    }
+    try {
+        channel.serialControl->setPortOpen(false);
+    } catch (const MSCommLib::CommError &) {
+        // Closing a port that never opened, or has gone away, is no news.
+    }
+}
+
+} // namespace ChannelSwitch

@@ -1,0 +1,12 @@
+#include "messages.h"
+
+#include <QGuiApplication>
+#include <QMessageBox>
+
+void showMessage(QWidget *window, const QString &text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QGuiApplication::applicationDisplayName(), text, QMessageBox::Ok,
+                    window);
+    box.setObjectName(QStringLiteral("MessageBox"));
+    box.exec();
+}
