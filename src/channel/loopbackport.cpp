@@ -1,0 +1,147 @@
+#include "loopbackport.h"
+
+#include "commerror.h"
+
+#include <algorithm>
+#include <utility>
+#include <cmath>
+
+namespace MSCommLib {
+
+namespace {
+constexpr char xonCharacter = 0x11;
+constexpr char xoffCharacter = 0x13;
+} // namespace
+
+LoopbackPort::LoopbackPort()
+{
+    m_clock.start();
+}
+
+void LoopbackPort::open(const LineSettings &settings, Handshake handshake)
+{
+    close();
+    m_open = true;
+    m_settings = settings;
+    m_handshake = handshake;
+    m_rts = usesHardwareFlow(handshake);
+    m_characterStartNs = m_clock.nsecsElapsed();
+}
+
+void LoopbackPort::close()
+{
+    m_open = false;
+    m_dtr = false;
+    m_rts = false;
+    m_stoppedByXoff = false;
+    m_unsent.clear();
+    m_received.clear();
+}
+
+void LoopbackPort::configure(const LineSettings &settings)
+{
+    requireOpen();
+    transmitDueCharacters();
+    m_settings = settings;
+}
+
+void LoopbackPort::setHandshake(Handshake handshake)
+{
+    requireOpen();
+    transmitDueCharacters();
+    m_handshake = handshake;
+    if (!usesSoftwareFlow(handshake))
+        m_stoppedByXoff = false;
+    // Like a driver doing RTS/CTS with room to spare in its receive buffer.
+    if (usesHardwareFlow(handshake))
+        m_rts = true;
+}
+
+void LoopbackPort::write(const QByteArray &bytes)
+{
+    requireOpen();
+    transmitDueCharacters();
+    m_unsent += bytes;
+}
+
+QByteArray LoopbackPort::readAll()
+{
+    requireOpen();
+    transmitDueCharacters();
+    return std::exchange(m_received, {});
+}
+
+qint64 LoopbackPort::bytesToWrite()
+{
+    transmitDueCharacters();
+    return m_unsent.size();
+}
+
+ModemInputs LoopbackPort::modemInputs()
+{
+    requireOpen();
+    return ModemInputs{.cd = m_dtr, .cts = m_rts, .dsr = m_dtr, .ri = false};
+}
+
+void LoopbackPort::setDtr(bool on)
+{
+    requireOpen();
+    m_dtr = on;
+}
+
+void LoopbackPort::setRts(bool on)
+{
+    requireOpen();
+    if (usesHardwareFlow(m_handshake))
+        throw CommError(QStringLiteral("%1: RTS is controlled by hardware handshaking").arg(loopbackDeviceName));
+    transmitDueCharacters();
+    m_rts = on;
+}
+
+void LoopbackPort::transmitDueCharacters()
+{
+    const qint64 nowNs = m_clock.nsecsElapsed();
+    if (m_open && !m_unsent.isEmpty() && !transmitterHeld()) {
+        const qint64 characterNs = characterTimeNs();
+        const qint64 due = std::min<qint64>((nowNs - m_characterStartNs) / characterNs, m_unsent.size());
+        qsizetype sent = 0;
+        while (sent < due && !transmitterHeld())
+            receive(m_unsent.at(sent++));
+        m_unsent.remove(0, sent);
+        m_characterStartNs += sent * characterNs;
+    }
+    if (m_unsent.isEmpty() || transmitterHeld())
+        m_characterStartNs = nowNs;
+}
+
+void LoopbackPort::receive(char character)
+{
+    const char received = char(character & ((1 << m_settings.dataBits) - 1));
+    // A driver doing XON/XOFF acts on these characters and swallows them.
+    if (usesSoftwareFlow(m_handshake) && (received == xoffCharacter || received == xonCharacter)) {
+        m_stoppedByXoff = received == xoffCharacter;
+        return;
+    }
+    m_received += received;
+}
+
+bool LoopbackPort::transmitterHeld() const
+{
+    const bool clearToSend = m_rts;
+    return (usesHardwareFlow(m_handshake) && !clearToSend)
+        || (usesSoftwareFlow(m_handshake) && m_stoppedByXoff);
+}
+
+qint64 LoopbackPort::characterTimeNs() const
+{
+    const double ns = m_settings.bitsPerCharacter() * 1e9 / m_settings.baudRate;
+    return std::max<qint64>(1, std::llround(ns));
+}
+
+void LoopbackPort::requireOpen() const
+{
+    if (!m_open)
+        throw CommError(QStringLiteral("%1: port is not open").arg(loopbackDeviceName));
+}
+
+} // namespace MSCommLib

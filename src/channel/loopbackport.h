@@ -1,0 +1,50 @@
+#pragma once
+
+#include "portbackend.h"
+
+#include <QElapsedTimer>
+
+namespace MSCommLib {
+
+// A simulated loop-back plug: TD wired to RD, RTS to CTS, DTR to DSR and DCD.
+// Characters come back at the pace the settings give the line, one every
+// character time, and flow control holds them the way a driver would. Time is
+// read whenever the port is used, so an idle plug costs nothing.
+class LoopbackPort final : public PortBackend
+{
+public:
+    LoopbackPort();
+
+    void open(const LineSettings &settings, Handshake handshake) override;
+    void close() override;
+    void configure(const LineSettings &settings) override;
+    void setHandshake(Handshake handshake) override;
+    void write(const QByteArray &bytes) override;
+    QByteArray readAll() override;
+    qint64 bytesToWrite() override;
+    ModemInputs modemInputs() override;
+    void setDtr(bool on) override;
+    void setRts(bool on) override;
+
+private:
+    // Moves the characters whose time on the wire has passed to the receiver.
+    void transmitDueCharacters();
+    void receive(char character);
+    bool transmitterHeld() const;
+    qint64 characterTimeNs() const;
+    void requireOpen() const;
+
+    QElapsedTimer m_clock;
+    bool m_open = false;
+    LineSettings m_settings;
+    Handshake m_handshake = Handshake::None;
+    bool m_dtr = false;
+    bool m_rts = false;
+    bool m_stoppedByXoff = false;
+    QByteArray m_unsent;
+    QByteArray m_received;
+    // When the character now on the wire started; "now" while the line idles.
+    qint64 m_characterStartNs = 0;
+};
+
+} // namespace MSCommLib

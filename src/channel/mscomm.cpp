@@ -1,0 +1,206 @@
+#include "mscomm.h"
+
+#include "portbackend.h"
+
+namespace MSCommLib {
+
+namespace {
+
+QByteArray toLatin1Exactly(const QString &text)
+{
+    for (QChar c : text) {
+        if (c.unicode() > 0xff) {
+            throw CommError(QStringLiteral("cannot send U+%1: only characters U+0000 to U+00FF have a byte value")
+                                .arg(c.unicode(), 4, 16, QLatin1Char('0'))
+                                .toUpper());
+        }
+    }
+    return text.toLatin1();
+}
+
+} // namespace
+
+MSComm::MSComm(int commPort, const QString &deviceName, QObject *parent)
+    : QObject(parent)
+    , m_commPort(commPort)
+    , m_deviceName(deviceName.isEmpty() ? defaultDeviceName(commPort) : deviceName)
+    , m_port(createPortBackend(m_deviceName))
+{
+}
+
+MSComm::~MSComm() = default;
+
+int MSComm::CommPort() const
+{
+    return m_commPort;
+}
+
+QString MSComm::deviceName() const
+{
+    return m_deviceName;
+}
+
+QString MSComm::defaultDeviceName(int commPort)
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral("COM%1").arg(commPort);
+#else
+    return QStringLiteral("/dev/ttyS%1").arg(commPort - 1);
+#endif
+}
+
+bool MSComm::CDHolding() const
+{
+    return modemInputs().cd;
+}
+
+bool MSComm::CTSHolding() const
+{
+    return modemInputs().cts;
+}
+
+bool MSComm::DSRHolding() const
+{
+    return modemInputs().dsr;
+}
+
+bool MSComm::DTREnable() const
+{
+    return m_dtr;
+}
+
+void MSComm::setDTREnable(bool on)
+{
+    m_dtr = on;
+    if (m_open)
+        m_port->setDtr(on);
+}
+
+bool MSComm::RTSEnable() const
+{
+    return m_rts;
+}
+
+void MSComm::setRTSEnable(bool on)
+{
+    m_rts = on;
+    if (m_open)
+        m_port->setRts(on);
+}
+
+int MSComm::Handshaking() const
+{
+    return int(m_handshake);
+}
+
+void MSComm::setHandshaking(int mode)
+{
+    const std::optional<Handshake> handshake = handshakeFromInt(mode);
+    if (!handshake)
+        throw CommError(QStringLiteral("%1: no handshaking mode %2 (0 to 3)").arg(m_deviceName).arg(mode));
+    const bool releasesRts = usesHardwareFlow(m_handshake) && !usesHardwareFlow(*handshake);
+    if (m_open)
+        m_port->setHandshake(*handshake);
+    m_handshake = *handshake;
+    // RTS was the flow control's; it goes back to the level last written.
+    if (m_open && releasesRts)
+        setOutputLineIfPossible(&PortBackend::setRts, m_rts);
+}
+
+bool MSComm::PortOpen() const
+{
+    return m_open;
+}
+
+void MSComm::setPortOpen(bool open)
+{
+    if (open && !m_open)
+        this->open();
+    else if (!open)
+        close();
+}
+
+QString MSComm::Settings() const
+{
+    return m_settings.toString();
+}
+
+void MSComm::setSettings(const QString &settings)
+{
+    const std::optional<LineSettings> parsed = LineSettings::parse(settings);
+    if (!parsed)
+        throw CommError(QStringLiteral("%1: invalid settings \"%2\"").arg(m_deviceName, settings));
+    if (m_open)
+        m_port->configure(*parsed);
+    m_settings = *parsed;
+}
+
+void MSComm::setOutput(const QString &text)
+{
+    requireOpen();
+    const QByteArray bytes = toLatin1Exactly(text);
+    const qint64 pending = m_port->bytesToWrite();
+    if (pending + bytes.size() > OutBufferLimit) {
+        throw CommError(QStringLiteral("%1: output refused, %2 bytes still waiting to be sent")
+                            .arg(m_deviceName)
+                            .arg(pending));
+    }
+    m_port->write(bytes);
+}
+
+QString MSComm::Input()
+{
+    requireOpen();
+    return QString::fromLatin1(m_port->readAll());
+}
+
+qint64 MSComm::OutBufferCount() const
+{
+    return m_open ? m_port->bytesToWrite() : 0;
+}
+
+void MSComm::open()
+{
+    m_port->open(m_settings, m_handshake);
+    m_open = true;
+    applyOutputLinesAfterOpening();
+}
+
+void MSComm::close()
+{
+    m_port->close();
+    m_open = false;
+}
+
+void MSComm::applyOutputLinesAfterOpening()
+{
+    // The driver raises DTR and RTS as it opens the device; they go straight
+    // to the levels last written so the other end never sees a stray raise.
+    setOutputLineIfPossible(&PortBackend::setDtr, m_dtr);
+    setOutputLineIfPossible(&PortBackend::setRts, m_rts);
+}
+
+void MSComm::setOutputLineIfPossible(void (PortBackend::*setLine)(bool), bool on)
+{
+    // Devices without modem control (ptys, many virtual and some USB ports)
+    // refuse, and so does RTS under hardware handshaking; neither must keep
+    // a port from carrying data.
+    try {
+        (m_port.get()->*setLine)(on);
+    } catch (const CommError &) {
+    }
+}
+
+ModemInputs MSComm::modemInputs() const
+{
+    requireOpen();
+    return m_port->modemInputs();
+}
+
+void MSComm::requireOpen() const
+{
+    if (!m_open)
+        throw CommError(QStringLiteral("%1: port is not open").arg(m_deviceName));
+}
+
+} // namespace MSCommLib

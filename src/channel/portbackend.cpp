@@ -1,0 +1,15 @@
+#include "portbackend.h"
+
+#include "loopbackport.h"
+#include "serialportbackend.h"
+
+namespace MSCommLib {
+
+std::unique_ptr<PortBackend> createPortBackend(const QString &deviceName)
+{
+    if (deviceName == loopbackDeviceName)
+        return std::make_unique<LoopbackPort>();
+    return std::make_unique<SerialPortBackend>(deviceName);
+}
+
+} // namespace MSCommLib

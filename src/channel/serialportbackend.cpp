@@ -1,0 +1,253 @@
+#include "serialportbackend.h"
+
+#include "commerror.h"
+#include "openfailure.h"
+#include "softwareflow.h"
+
+#ifdef Q_OS_UNIX
+#include <poll.h>
+#endif
+
+namespace MSCommLib {
+
+namespace {
+
+QSerialPort::Parity qtParity(LineSettings::Parity parity)
+{
+    switch (parity) {
+    case LineSettings::Parity::None: return QSerialPort::NoParity;
+    case LineSettings::Parity::Even: return QSerialPort::EvenParity;
+    case LineSettings::Parity::Odd: return QSerialPort::OddParity;
+    case LineSettings::Parity::Space: return QSerialPort::SpaceParity;
+    case LineSettings::Parity::Mark: return QSerialPort::MarkParity;
+    }
+    Q_UNREACHABLE();
+    return QSerialPort::NoParity;
+}
+
+QSerialPort::StopBits qtStopBits(LineSettings::StopBits stopBits)
+{
+    switch (stopBits) {
+    case LineSettings::StopBits::One: return QSerialPort::OneStop;
+    case LineSettings::StopBits::OneAndHalf: return QSerialPort::OneAndHalfStop;
+    case LineSettings::StopBits::Two: return QSerialPort::TwoStop;
+    }
+    Q_UNREACHABLE();
+    return QSerialPort::OneStop;
+}
+
+QSerialPort::FlowControl qtFlowControl(Handshake handshake)
+{
+    // RTS/XON-XOFF starts as hardware flow control; the software half is added natively.
+    if (usesHardwareFlow(handshake))
+        return QSerialPort::HardwareControl;
+    if (usesSoftwareFlow(handshake))
+        return QSerialPort::SoftwareControl;
+    return QSerialPort::NoFlowControl;
+}
+
+bool meansDeviceGone(QSerialPort::SerialPortError error)
+{
+    return error == QSerialPort::ReadError || error == QSerialPort::ResourceError
+        || error == QSerialPort::WriteError;
+}
+
+} // namespace
+
+SerialPortBackend::SerialPortBackend(const QString &deviceName)
+    : m_deviceName(deviceName)
+{
+    m_port.setPortName(deviceName);
+    QObject::connect(&m_port, &QSerialPort::errorOccurred, &m_port,
+                     [this](QSerialPort::SerialPortError error) { onErrorOccurred(error); });
+}
+
+SerialPortBackend::~SerialPortBackend()
+{
+    close();
+}
+
+void SerialPortBackend::open(const LineSettings &settings, Handshake handshake)
+{
+    close();
+    // On a closed QSerialPort these only record the values; open() applies them.
+    applySettings(settings);
+    m_port.setFlowControl(qtFlowControl(handshake));
+
+    QString reason;
+    if (!m_port.open(QIODevice::ReadWrite)) {
+        reason = m_port.errorString();
+    } else if (handshake == Handshake::RtsXonXoff) {
+        reason = addSoftwareFlowControl(m_port);
+        if (!reason.isEmpty())
+            m_port.close();
+    }
+    if (!reason.isEmpty()) {
+        const QString description = describeOpenFailure(m_deviceName, reason);
+        reportOpenFailure(description);
+        throw CommError(description);
+    }
+    m_state = State::Held;
+    ++m_openingCount;
+    m_settings = settings;
+    m_handshake = handshake;
+}
+
+void SerialPortBackend::close()
+{
+    m_state = State::Closed;
+    m_lossReason.clear();
+    if (m_port.isOpen())
+        m_port.close();
+}
+
+void SerialPortBackend::configure(const LineSettings &settings)
+{
+    requireHeld();
+    QString reason = applySettings(settings);
+    // The natively added half of RTS/XON-XOFF handshaking is outside what Qt
+    // knows about the port; it is put back after any change so that no
+    // setter rebuilding the port's state from Qt's own copy can drop it.
+    if (reason.isEmpty())
+        reason = applyHandshake(m_handshake);
+    if (!reason.isEmpty()) {
+        applySettings(m_settings);
+        applyHandshake(m_handshake);
+        fail(QStringLiteral("cannot apply settings %1: %2").arg(settings.toString(), reason));
+    }
+    m_settings = settings;
+}
+
+void SerialPortBackend::setHandshake(Handshake handshake)
+{
+    requireHeld();
+    const QString reason = applyHandshake(handshake);
+    if (!reason.isEmpty()) {
+        applyHandshake(m_handshake);
+        fail(QStringLiteral("cannot set handshaking %1: %2").arg(int(handshake)).arg(reason));
+    }
+    m_handshake = handshake;
+}
+
+void SerialPortBackend::write(const QByteArray &bytes)
+{
+    requireHeld();
+    if (m_port.write(bytes) != bytes.size())
+        fail(QStringLiteral("cannot send: %1").arg(m_port.errorString()));
+}
+
+QByteArray SerialPortBackend::readAll()
+{
+    requireHeld();
+    fetchPendingInput();
+    requireHeld();
+    return m_port.readAll();
+}
+
+qint64 SerialPortBackend::bytesToWrite()
+{
+    return m_port.bytesToWrite();
+}
+
+ModemInputs SerialPortBackend::modemInputs()
+{
+    requireHeld();
+    m_port.clearError();
+    const QSerialPort::PinoutSignals lines = m_port.pinoutSignals();
+    if (m_port.error() != QSerialPort::NoError)
+        fail(QStringLiteral("cannot read modem status: %1").arg(m_port.errorString()));
+    return ModemInputs{
+        .cd = lines.testFlag(QSerialPort::DataCarrierDetectSignal),
+        .cts = lines.testFlag(QSerialPort::ClearToSendSignal),
+        .dsr = lines.testFlag(QSerialPort::DataSetReadySignal),
+        .ri = lines.testFlag(QSerialPort::RingIndicatorSignal),
+    };
+}
+
+void SerialPortBackend::setDtr(bool on)
+{
+    requireHeld();
+    if (!m_port.setDataTerminalReady(on))
+        fail(QStringLiteral("cannot set DTR: %1").arg(m_port.errorString()));
+}
+
+void SerialPortBackend::setRts(bool on)
+{
+    requireHeld();
+    if (usesHardwareFlow(m_handshake))
+        fail(QStringLiteral("RTS is controlled by hardware handshaking"));
+    if (!m_port.setRequestToSend(on))
+        fail(QStringLiteral("cannot set RTS: %1").arg(m_port.errorString()));
+}
+
+QString SerialPortBackend::applySettings(const LineSettings &settings)
+{
+    const bool applied = m_port.setBaudRate(settings.baudRate)
+        && m_port.setDataBits(QSerialPort::DataBits(settings.dataBits))
+        && m_port.setParity(qtParity(settings.parity))
+        && m_port.setStopBits(qtStopBits(settings.stopBits));
+    return applied ? QString() : m_port.errorString();
+}
+
+QString SerialPortBackend::applyHandshake(Handshake handshake)
+{
+    // Hardware handshaking takes RTS over from the program (Qt refuses to
+    // move it then) and the driver leaves it where it was. Raised first, it
+    // tells the other end it may send.
+    if (usesHardwareFlow(handshake) && m_port.flowControl() != QSerialPort::HardwareControl)
+        m_port.setRequestToSend(true);
+    if (!m_port.setFlowControl(qtFlowControl(handshake)))
+        return m_port.errorString();
+    if (handshake == Handshake::RtsXonXoff)
+        return addSoftwareFlowControl(m_port);
+    return {};
+}
+
+void SerialPortBackend::requireHeld() const
+{
+    switch (m_state) {
+    case State::Held:
+        return;
+    case State::Lost:
+        fail(QStringLiteral("device lost: %1").arg(m_lossReason));
+    case State::Closed:
+        fail(QStringLiteral("port is not open"));
+    }
+}
+
+void SerialPortBackend::fail(const QString &what) const
+{
+    throw CommError(QStringLiteral("%1: %2").arg(m_deviceName, what));
+}
+
+void SerialPortBackend::onErrorOccurred(QSerialPort::SerialPortError error)
+{
+    if (m_state != State::Held || !meansDeviceGone(error))
+        return;
+    m_state = State::Lost;
+    m_lossReason = m_port.errorString();
+    // Qt reports the error from inside its own notifier, which close() would
+    // delete under its feet; the release waits for the next turn of the
+    // event loop, unless the port was closed or reopened in the meantime.
+    QMetaObject::invokeMethod(
+        &m_port,
+        [this, opening = m_openingCount] {
+            if (m_state == State::Lost && m_openingCount == opening && m_port.isOpen())
+                m_port.close();
+        },
+        Qt::QueuedConnection);
+}
+
+void SerialPortBackend::fetchPendingInput()
+{
+    // Bytes that reached the driver after the event loop last ran are still
+    // in the kernel; one non-blocking look gets them into Qt's buffer now
+    // rather than on the next poll.
+#ifdef Q_OS_UNIX
+    pollfd descriptor{m_port.handle(), POLLIN, 0};
+    if (::poll(&descriptor, 1, 0) == 1 && (descriptor.revents & POLLIN))
+        m_port.waitForReadyRead(0);
+#endif
+}
+
+} // namespace MSCommLib

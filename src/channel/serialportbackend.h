@@ -1,0 +1,52 @@
+#pragma once
+
+#include "portbackend.h"
+
+#include <QSerialPort>
+
+namespace MSCommLib {
+
+// A device reached through QSerialPort. When the device goes away (a USB
+// adapter pulled, a pty's master closed) the descriptor is released at once,
+// because Qt would otherwise keep polling the hung-up descriptor and spin;
+// from then on every access throws until the port is closed.
+class SerialPortBackend final : public PortBackend
+{
+public:
+    explicit SerialPortBackend(const QString &deviceName);
+    ~SerialPortBackend() override;
+
+    void open(const LineSettings &settings, Handshake handshake) override;
+    void close() override;
+    void configure(const LineSettings &settings) override;
+    void setHandshake(Handshake handshake) override;
+    void write(const QByteArray &bytes) override;
+    QByteArray readAll() override;
+    qint64 bytesToWrite() override;
+    ModemInputs modemInputs() override;
+    void setDtr(bool on) override;
+    void setRts(bool on) override;
+
+private:
+    enum class State { Closed, Held, Lost };
+
+    // Each returns the port's reason on failure, an empty string on success.
+    QString applySettings(const LineSettings &settings);
+    QString applyHandshake(Handshake handshake);
+
+    void requireHeld() const;
+    [[noreturn]] void fail(const QString &what) const;
+    void onErrorOccurred(QSerialPort::SerialPortError error);
+    void fetchPendingInput();
+
+    const QString m_deviceName;
+    QSerialPort m_port;
+    State m_state = State::Closed;
+    // Tells a release scheduled for a lost device apart from a later opening.
+    quint64 m_openingCount = 0;
+    QString m_lossReason;
+    LineSettings m_settings;
+    Handshake m_handshake = Handshake::None;
+};
+
+} // namespace MSCommLib
