@@ -1,0 +1,293 @@
+#include "ptyrig.h"
+
+#include "kerneltermios2.h"
+#include "ptypair.h"
+
+#include <QFile>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdarg>
+#include <dlfcn.h>
+#include <map>
+#include <mutex>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
+namespace {
+
+struct DeviceState
+{
+    // A freshly opened line has DTR and RTS up, as a driver leaves them.
+    PtyRig::Outputs outputs{.dtr = true, .rts = true};
+    PtyRig::InputOverrides forced;
+    std::optional<termios> requested;
+    std::function<bool(const termios &)> refuse;
+
+    int modemBits() const
+    {
+        const bool dsr = forced.dsr.value_or(outputs.dtr);
+        const bool dcd = forced.dcd.value_or(outputs.dtr);
+        const bool cts = forced.cts.value_or(outputs.rts);
+        const bool ri = forced.ri.value_or(false);
+        return (outputs.dtr ? TIOCM_DTR : 0) | (outputs.rts ? TIOCM_RTS : 0) | (dsr ? TIOCM_DSR : 0)
+            | (dcd ? TIOCM_CAR : 0) | (cts ? TIOCM_CTS : 0) | (ri ? TIOCM_RNG : 0);
+    }
+
+    void setModemBits(int bits)
+    {
+        outputs.dtr = bits & TIOCM_DTR;
+        outputs.rts = bits & TIOCM_RTS;
+    }
+};
+
+// What the pty driver overrides in c_cflag, and glibc checks afterwards.
+constexpr tcflag_t forcedFormatBits = CSIZE | PARENB;
+// What the rig reports back as requested, since the driver drops or ignores it.
+constexpr tcflag_t formatBits = CSIZE | PARENB | PARODD | CMSPAR;
+
+std::atomic<bool> rigEnabled{true};
+std::mutex stateMutex;
+
+std::map<dev_t, DeviceState> &devices()
+{
+    static std::map<dev_t, DeviceState> states;
+    return states;
+}
+
+std::optional<dev_t> ptySlaveDevice(int fd)
+{
+    if (!rigEnabled.load())
+        return std::nullopt;
+    struct stat status;
+    if (::fstat(fd, &status) == -1 || !S_ISCHR(status.st_mode))
+        return std::nullopt;
+    const unsigned int deviceMajor = major(status.st_rdev);
+    if (deviceMajor < 136 || deviceMajor > 143)
+        return std::nullopt;
+    return status.st_rdev;
+}
+
+std::optional<dev_t> ptySlaveDevice(const QString &path)
+{
+    struct stat status;
+    if (::stat(QFile::encodeName(path).constData(), &status) == -1)
+        return std::nullopt;
+    return status.st_rdev;
+}
+
+template <typename Function>
+Function realFunction(const char *name)
+{
+    return reinterpret_cast<Function>(::dlsym(RTLD_NEXT, name));
+}
+
+using IoctlFunction = int (*)(int, unsigned long, ...);
+using TcgetattrFunction = int (*)(int, termios *);
+using TcsetattrFunction = int (*)(int, int, const termios *);
+
+int realIoctl(int fd, unsigned long request, void *argument)
+{
+    static const auto real = realFunction<IoctlFunction>("ioctl");
+    return real(fd, request, argument);
+}
+
+int realTcgetattr(int fd, termios *tio)
+{
+    static const auto real = realFunction<TcgetattrFunction>("tcgetattr");
+    return real(fd, tio);
+}
+
+int realTcsetattr(int fd, int when, const termios *tio)
+{
+    static const auto real = realFunction<TcsetattrFunction>("tcsetattr");
+    return real(fd, when, tio);
+}
+
+bool isModemRequest(unsigned long request)
+{
+    return request == TIOCMGET || request == TIOCMSET || request == TIOCMBIS || request == TIOCMBIC;
+}
+
+int handleModemRequest(dev_t device, unsigned long request, int *bits)
+{
+    std::lock_guard lock(stateMutex);
+    DeviceState &state = devices()[device];
+    switch (request) {
+    case TIOCMGET: *bits = state.modemBits(); break;
+    case TIOCMSET: state.setModemBits(*bits); break;
+    case TIOCMBIS: state.setModemBits(state.modemBits() | *bits); break;
+    case TIOCMBIC: state.setModemBits(state.modemBits() & ~*bits); break;
+    }
+    return 0;
+}
+
+// c_cflag sits third in the kernel's termios and termios2 alike.
+tcflag_t &kernelCflag(void *kernelTermios)
+{
+    return static_cast<tcflag_t *>(kernelTermios)[2];
+}
+
+void reportRequestedFormat(dev_t device, tcflag_t &cflag)
+{
+    std::lock_guard lock(stateMutex);
+    const DeviceState &state = devices()[device];
+    if (state.requested)
+        cflag = (cflag & ~formatBits) | (state.requested->c_cflag & formatBits);
+}
+
+void recordRequestedFormat(dev_t device, tcflag_t cflag)
+{
+    std::lock_guard lock(stateMutex);
+    DeviceState &state = devices()[device];
+    if (state.requested)
+        state.requested->c_cflag = (state.requested->c_cflag & ~formatBits) | (cflag & formatBits);
+}
+
+bool isGetTermios(unsigned long request)
+{
+    return request == TCGETS || request == getTermios2Request;
+}
+
+bool isSetTermios(unsigned long request)
+{
+    if (request == TCSETS || request == TCSETSW || request == TCSETSF)
+        return true;
+    for (unsigned long setTermios2 : setTermios2Requests) {
+        if (request == setTermios2)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+namespace PtyRig {
+
+void forceInputs(const PtyPair &pty, const InputOverrides &inputs)
+{
+    std::lock_guard lock(stateMutex);
+    devices()[pty.slaveDevice()].forced = inputs;
+}
+
+void forceInputs(const QString &slavePath, const InputOverrides &inputs)
+{
+    if (const auto device = ptySlaveDevice(slavePath)) {
+        std::lock_guard lock(stateMutex);
+        devices()[*device].forced = inputs;
+    }
+}
+
+Outputs outputs(const PtyPair &pty)
+{
+    std::lock_guard lock(stateMutex);
+    return devices()[pty.slaveDevice()].outputs;
+}
+
+std::optional<termios> requestedTermios(const PtyPair &pty)
+{
+    std::lock_guard lock(stateMutex);
+    return devices()[pty.slaveDevice()].requested;
+}
+
+void refuseTermios(const PtyPair &pty, std::function<bool(const termios &)> refuse)
+{
+    std::lock_guard lock(stateMutex);
+    devices()[pty.slaveDevice()].refuse = std::move(refuse);
+}
+
+void forgetDevice(dev_t device)
+{
+    std::lock_guard lock(stateMutex);
+    devices().erase(device);
+}
+
+void setEnabled(bool enabled)
+{
+    rigEnabled.store(enabled);
+}
+
+bool isEnabled()
+{
+    return rigEnabled.load();
+}
+
+} // namespace PtyRig
+
+// The interposers. The test executable exports them (see CMakeLists.txt), so
+// Qt's serial port library binds to them instead of to libc.
+
+extern "C" int ioctl(int fd, unsigned long request, ...) noexcept
+{
+    va_list arguments;
+    va_start(arguments, request);
+    void *argument = va_arg(arguments, void *);
+    va_end(arguments);
+
+    const bool concernsRig = isModemRequest(request) || request == TIOCEXCL || isGetTermios(request)
+        || isSetTermios(request);
+    const std::optional<dev_t> device = concernsRig ? ptySlaveDevice(fd) : std::nullopt;
+    if (!device)
+        return realIoctl(fd, request, argument);
+
+    if (isModemRequest(request))
+        return handleModemRequest(*device, request, static_cast<int *>(argument));
+
+    const int result = realIoctl(fd, request, argument);
+    if (result == -1)
+        return result;
+    if (request == TIOCEXCL) {
+        std::lock_guard lock(stateMutex);
+        devices()[*device].outputs = PtyRig::Outputs{.dtr = true, .rts = true};
+    } else if (isGetTermios(request)) {
+        reportRequestedFormat(*device, kernelCflag(argument));
+    } else {
+        recordRequestedFormat(*device, kernelCflag(argument));
+    }
+    return result;
+}
+
+extern "C" int tcgetattr(int fd, termios *tio) noexcept
+{
+    const int result = realTcgetattr(fd, tio);
+    if (result == 0) {
+        if (const auto device = ptySlaveDevice(fd))
+            reportRequestedFormat(*device, tio->c_cflag);
+    }
+    return result;
+}
+
+extern "C" int tcsetattr(int fd, int when, const termios *tio) noexcept
+{
+    const std::optional<dev_t> device = ptySlaveDevice(fd);
+    if (!device)
+        return realTcsetattr(fd, when, tio);
+
+    std::function<bool(const termios &)> refuse;
+    {
+        std::lock_guard lock(stateMutex);
+        refuse = devices()[*device].refuse;
+    }
+    if (refuse && refuse(*tio)) {
+        errno = EINVAL;
+        return -1;
+    }
+
+    const int savedErrno = errno;
+    int result = realTcsetattr(fd, when, tio);
+    if (result == -1 && errno == EINVAL) {
+        // glibc found the driver's forced format in place of the requested
+        // one; anything else that differs is a genuine refusal.
+        termios applied;
+        if (realTcgetattr(fd, &applied) == 0 && ((applied.c_cflag ^ tio->c_cflag) & ~forcedFormatBits) == 0) {
+            errno = savedErrno;
+            result = 0;
+        }
+    }
+    if (result == 0) {
+        std::lock_guard lock(stateMutex);
+        devices()[*device].requested = *tio;
+    }
+    return result;
+}
