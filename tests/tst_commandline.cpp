@@ -40,6 +40,7 @@ private Q_SLOTS:
     void helpNamesEveryOption()
     {
         const QString help = CommandLine::helpText();
+        QVERIFY(help.startsWith(QLatin1String("Usage: sernix [options]")));
         for (const char *option : {"--com1", "--com4", "loopback", "--screenshot", "--after", "--open",
                                    "--transmit", "--version"})
             QVERIFY2(help.contains(QLatin1String(option)), option);

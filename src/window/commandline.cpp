@@ -60,7 +60,9 @@ QString CommandLine::helpText()
 {
     QCommandLineParser parser;
     Options().addTo(parser);
-    return parser.helpText();
+    // Help is given before any application object exists, when Qt cannot
+    // know the program's name: the usage line names it here.
+    return QStringLiteral("Usage: sernix [options]\n") + parser.helpText().section(QLatin1Char('\n'), 1);
 }
 
 CommandLine CommandLine::parse(const QStringList &arguments)
