@@ -44,6 +44,10 @@ bool applyTo(const ChannelControls &channel)
 
 std::optional<int> handshakingNumber(const QString &text)
 {
+    // QString::toInt stops reading at a NUL and takes what came before it,
+    // so "1\0junk" would pass for 1; no whole number holds a NUL.
+    if (text.contains(QChar::Null))
+        return std::nullopt;
     bool ok = false;
     const int number = text.trimmed().toInt(&ok);
     return ok ? std::optional<int>(number) : std::nullopt;
