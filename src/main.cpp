@@ -4,7 +4,6 @@
 #include "window/form1.h"
 
 #include <QApplication>
-#include <QLineEdit>
 #include <QTimer>
 
 #include <cstdio>

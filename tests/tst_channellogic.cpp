@@ -112,7 +112,7 @@ void ChannelLogicTest::transmitsEverySecondTickWhileTheBoxHoldsText()
     QTRY_COMPARE(form.MSComm1.OutBufferCount(), 0);
     sent += pty.readFromMaster();
     QCOMPARE(sent, QByteArray("hihihi")); // nothing added, nothing on the quiet ticks
-    QCOMPARE(channel.pin(3)->text(), QStringLiteral("hi")); // a send never clears the box
+    QCOMPARE(channel.pin(3)->Text(), QStringLiteral("hi")); // a send never clears the box
 
     // Emptied between ticks: no send and the latch falls back to 1, so text
     // typed later goes out at the first tick that finds it.
@@ -145,14 +145,14 @@ void ChannelLogicTest::receiveBoxShowsOnlyWhatCameSinceTheLastTick()
     while (received.size() < bytes.size() && !deadline.hasExpired()) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
         form.Timer1_Timer();
-        received += channel.pin(2)->text();
-        if (!channel.pin(2)->text().isEmpty())
+        received += channel.pin(2)->Text();
+        if (!channel.pin(2)->Text().isEmpty())
             QCOMPARE(channel.pinIndicator(2)->BackColor(), OleColors::Green);
     }
     QCOMPARE(received, QString::fromLatin1(bytes)); // every byte value, once, in order
 
     form.Timer1_Timer(); // a quiet tick
-    QVERIFY(channel.pin(2)->text().isEmpty());
+    QVERIFY(channel.pin(2)->Text().isEmpty());
     QCOMPARE(channel.pinIndicator(2)->BackColor(), OleColors::WindowBackground);
 }
 
@@ -175,7 +175,7 @@ void ChannelLogicTest::indicatorsFollowTheLines()
     const auto lines = [&] {
         QStringList texts;
         for (int pin : {1, 4, 6, 7, 8})
-            texts << channel.pin(pin)->text();
+            texts << channel.pin(pin)->Text();
         return texts;
     };
     const auto colours = [&] {
@@ -187,7 +187,7 @@ void ChannelLogicTest::indicatorsFollowTheLines()
     constexpr OleColor Idle = OleColors::WindowBackground;
     QCOMPARE(lines(), QStringList({"False", "False", "False", "False", "False"}));
     QCOMPARE(colours(), QList<OleColor>({Idle, Idle, Idle, Idle, Idle}));
-    QCOMPARE(channel.pin(5)->text(), QStringLiteral("0"));
+    QCOMPARE(channel.pin(5)->Text(), QStringLiteral("0"));
 
     // DTR comes back on DSR and DCD, RTS on CTS.
     click(channel.dtrButton);
@@ -217,14 +217,14 @@ void ChannelLogicTest::forcedInputLinesLightTheirIndicators()
     // A modem that raises carrier and clear-to-send on its own.
     PtyRig::forceInputs(pty, {.dcd = true, .dsr = false, .cts = true, .ri = true});
     form.Timer1_Timer();
-    QCOMPARE(channel.pin(1)->text(), QStringLiteral("True"));
-    QCOMPARE(channel.pin(6)->text(), QStringLiteral("False"));
-    QCOMPARE(channel.pin(8)->text(), QStringLiteral("True"));
+    QCOMPARE(channel.pin(1)->Text(), QStringLiteral("True"));
+    QCOMPARE(channel.pin(6)->Text(), QStringLiteral("False"));
+    QCOMPARE(channel.pin(8)->Text(), QStringLiteral("True"));
     QCOMPARE(indicatorColours(channel),
              (QList<OleColor>{OleColors::Green, OleColors::WindowBackground, OleColors::WindowBackground,
                               OleColors::WindowBackground, OleColors::WindowBackground, OleColors::WindowBackground,
                               OleColors::WindowBackground, OleColors::Green, OleColors::WindowBackground}));
-    QVERIFY(channel.pin(9)->text().isEmpty()); // RI is never shown
+    QVERIFY(channel.pin(9)->Text().isEmpty()); // RI is never shown
 
     PtyRig::forceInputs(pty, {.dcd = false, .dsr = true});
     form.Timer1_Timer();
@@ -257,7 +257,7 @@ void ChannelLogicTest::offChannelIsResetAtEveryTick()
         QTest::keyClicks(channel.pin(3), "typed while off");
         form.Timer1_Timer();
         for (int pin = 1; pin <= PinCount; ++pin)
-            QVERIFY(channel.pin(pin)->text().isEmpty());
+            QVERIFY(channel.pin(pin)->Text().isEmpty());
         QCOMPARE(indicatorColours(channel).mid(0, 8), QList<OleColor>(8, OleColors::WindowBackground));
         QCOMPARE(channel.pinIndicator(9)->BackColor(), OleColors::Green); // never touched
         QCOMPARE(channel.dtrButton->BackColor(), OleColors::ButtonFace);
@@ -291,7 +291,7 @@ void ChannelLogicTest::offChannelIsResetAtEveryTick()
         QVERIFY(!form.channel(n).serialControl->RTSEnable());
         QVERIFY(form.channel(n).captionLabel->text().isEmpty());
         for (int pin = 1; pin <= PinCount; ++pin)
-            QVERIFY(form.channel(n).pin(pin)->text().isEmpty());
+            QVERIFY(form.channel(n).pin(pin)->Text().isEmpty());
     }
 }
 
@@ -514,7 +514,7 @@ void ChannelLogicTest::unpluggedPortKeepsTheCycleGoing()
         QVERIFY(ticks.wait(2000));
     QCOMPARE(channel.enableBox->Value(), EnableBox::Ticked);
     QVERIFY(messages.seen.isEmpty());
-    QCOMPARE(channel.pin(5)->text(), QStringLiteral("0")); // the refresh still runs to its end
+    QCOMPARE(channel.pin(5)->Text(), QStringLiteral("0")); // the refresh still runs to its end
     click(channel.enableBox);
     QVERIFY(!form.MSComm3.PortOpen());
     QVERIFY(messages.seen.isEmpty());
@@ -528,11 +528,11 @@ void ChannelLogicTest::loopbackPlugEndToEndWithTheRealTimer()
     click(channel.enableBox);
     QTRY_COMPARE(channel.captionLabel->text(), QStringLiteral("9600,n,8,1  comNone"));
     QTest::keyClicks(channel.pin(3), "hello");
-    QTRY_COMPARE_WITH_TIMEOUT(channel.pin(2)->text(), QStringLiteral("hello"), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(channel.pin(2)->Text(), QStringLiteral("hello"), 5000);
     QCOMPARE(channel.pinIndicator(2)->BackColor(), OleColors::Green);
     click(channel.dtrButton);
-    QTRY_COMPARE(channel.pin(4)->text(), QStringLiteral("True"));
-    QCOMPARE(channel.pin(6)->text(), QStringLiteral("True"));
+    QTRY_COMPARE(channel.pin(4)->Text(), QStringLiteral("True"));
+    QCOMPARE(channel.pin(6)->Text(), QStringLiteral("True"));
     QCOMPARE(channel.pinIndicator(1)->BackColor(), OleColors::Green);
     choose(channel.list(SettingRole::Speed), QStringLiteral("19200"));
     QTRY_COMPARE(channel.captionLabel->text(), QStringLiteral("19200,n,8,1  comNone"));

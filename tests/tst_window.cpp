@@ -5,6 +5,7 @@
 #include "window/module1.h"
 
 #include <QAbstractItemView>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDate>
 #include <QGroupBox>
@@ -277,10 +278,22 @@ void WindowTest::onlyTransmitBoxesTakeTyping()
         }
     }
     // Locked boxes still let the user select and copy what they show.
-    QLineEdit *receive = window->channel(1).pin(2);
+    PinTextBox *receive = window->channel(1).pin(2);
     receive->setText(QStringLiteral("xyz"));
     receive->selectAll();
     QCOMPARE(receive->selectedText(), QStringLiteral("xyz"));
+
+    // A burst far longer than a line edit holds is kept whole, and copying
+    // the whole box copies all of it.
+    QString burst;
+    for (int i = 0; i < 40000; ++i)
+        burst += QChar(i % 256);
+    receive->setText(burst);
+    QCOMPARE(receive->Text(), burst);
+    receive->setFocus();
+    receive->selectAll();
+    QTest::keySequence(receive, QKeySequence::Copy);
+    QCOMPARE(QGuiApplication::clipboard()->text(), burst);
 }
 
 void WindowTest::settingListsTypingAddsNothingAndIsNoClick()

@@ -4,7 +4,6 @@
 #include "window/controls.h"
 
 #include <QLabel>
-#include <QLineEdit>
 
 #include <array>
 #include <functional>
@@ -43,25 +42,25 @@ struct LinePin
 
 void showLine(const ChannelControls &channel, const LinePin &line)
 {
-    QLineEdit *box = channel.pin(line.pin);
+    PinTextBox *box = channel.pin(line.pin);
     guarded([&] { box->setText(booleanText((channel.serialControl->*line.read)())); });
     // Decided on the box as it now reads: after a failed read, its old text.
-    channel.pinIndicator(line.pin)->setBackColor(readsTrue(box->text()) ? line.activeColour
+    channel.pinIndicator(line.pin)->setBackColor(readsTrue(box->Text()) ? line.activeColour
                                                                          : OleColors::WindowBackground);
 }
 
 void showReceived(const ChannelControls &channel)
 {
-    QLineEdit *box = channel.pin(ReceivePin);
+    PinTextBox *box = channel.pin(ReceivePin);
     guarded([&] { box->setText(channel.serialControl->Input()); });
-    channel.pinIndicator(ReceivePin)->setBackColor(box->text().isEmpty() ? OleColors::WindowBackground
+    channel.pinIndicator(ReceivePin)->setBackColor(box->Text().isEmpty() ? OleColors::WindowBackground
                                                                          : OleColors::Green);
 }
 
 // Sends on every second tick while the transmit box holds text.
 void transmit(const ChannelControls &channel, qint16 &latch)
 {
-    const QString text = channel.pin(TransmitPin)->text();
+    const QString text = channel.pin(TransmitPin)->Text();
     if (!text.isEmpty() && latch == 1) {
         channel.pinIndicator(TransmitPin)->setBackColor(OleColors::Red);
         guarded([&] { channel.serialControl->setOutput(text); });
@@ -117,7 +116,7 @@ void refresh(const ChannelControls &channel, qint16 &transmitLatch)
 void reset(const ChannelControls &channel)
 {
     for (int pin = 1; pin <= PinCount; ++pin) {
-        channel.pin(pin)->clear();
+        channel.pin(pin)->setText(QString());
         if (pin != PinCount)
             channel.pinIndicator(pin)->setBackColor(OleColors::WindowBackground);
     }

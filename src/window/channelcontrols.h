@@ -6,9 +6,9 @@
 
 class EnableBox;
 class LineButton;
+class PinTextBox;
 class QComboBox;
 class QLabel;
-class QLineEdit;
 class ShapeIndicator;
 namespace MSCommLib {
 class MSComm;
@@ -22,13 +22,13 @@ struct ChannelControls
     EnableBox *enableBox = nullptr;
     MSCommLib::MSComm *serialControl = nullptr;
     QLabel *captionLabel = nullptr;
-    std::array<QLineEdit *, PinCount> pinText{};        // index pin - 1
+    std::array<PinTextBox *, PinCount> pinText{};       // index pin - 1
     std::array<ShapeIndicator *, PinCount> indicator{}; // index pin - 1
     LineButton *dtrButton = nullptr;
     LineButton *rtsButton = nullptr;
     std::array<QComboBox *, SettingRoleCount> settingList{}; // index SettingRole
 
-    QLineEdit *pin(int number) const { return pinText.at(std::size_t(number - 1)); }
+    PinTextBox *pin(int number) const { return pinText.at(std::size_t(number - 1)); }
     ShapeIndicator *pinIndicator(int number) const { return indicator.at(std::size_t(number - 1)); }
     QComboBox *list(SettingRole role) const { return settingList.at(std::size_t(role)); }
 };

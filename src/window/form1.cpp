@@ -85,7 +85,7 @@ void Form1::resolveChannels()
         controls.enableBox = controlNamed<EnableBox>(this, ControlName::enableBox(entry));
         controls.captionLabel = controlNamed<QLabel>(this, ControlName::captionLabel(entry));
         for (int pin = 1; pin <= PinCount; ++pin) {
-            controls.pinText.at(std::size_t(pin - 1)) = controlNamed<QLineEdit>(this, ControlName::pinText(entry, pin));
+            controls.pinText.at(std::size_t(pin - 1)) = controlNamed<PinTextBox>(this, ControlName::pinText(entry, pin));
             controls.indicator.at(std::size_t(pin - 1)) =
                 controlNamed<ShapeIndicator>(this, ControlName::indicator(entry, pin));
         }

@@ -81,10 +81,10 @@ void buildPinGrid(QWidget *client)
     QList<const QWidget *> columnHeads;
     for (const ChannelEntry &channel : ChannelMap) {
         for (int pin = 1; pin <= PinCount; ++pin) {
-            auto *box = place<QLineEdit>(client, ControlName::pinText(channel, pin),
-                                         rectAt({channel.pinColumnLeft, pinRowTop(pin)}, PinTextSize));
             // Only the transmit box takes typing; the others show the port.
-            box->setReadOnly(pin != TransmitPin);
+            auto *box = new PinTextBox(pin != TransmitPin, client);
+            box->setObjectName(ControlName::pinText(channel, pin));
+            box->setGeometry(rectAt({channel.pinColumnLeft, pinRowTop(pin)}, PinTextSize).toPixels());
             if (pin == 1)
                 columnHeads << box;
         }
