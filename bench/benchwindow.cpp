@@ -143,7 +143,7 @@ void BenchWindow::setTransmitText(const QString &text)
 
 QByteArray BenchWindow::shown(int number) const
 {
-    return channel(number).pin(2)->text().toLatin1();
+    return channel(number).pin(2)->Text().toLatin1();
 }
 
 quint64 BenchWindow::bytesReadByPorts()

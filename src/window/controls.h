@@ -60,7 +60,7 @@ class PinTextBox : public QLineEdit
     Q_OBJECT
 public:
     // Characters a locked box lays out; a pin box is a few characters wide.
-    static constexpr int ShownLength = 128;
+    static constexpr int ShownLength = 64;
 
     explicit PinTextBox(bool locked, QWidget *parent = nullptr);
 
