@@ -10,6 +10,7 @@
 
 #include "messagewatcher.h"
 #include "ptypair.h"
+#include "stderrcapture.h"
 
 #include "channel/mscomm.h"
 #include "window/application.h"
@@ -239,7 +240,10 @@ void FaultsTest::portHeldByAnotherProcessIsNotFound()
     Form1 &form = open({pty.slavePath()});
     const ChannelControls &channel = form.channel(1);
     MessageWatcher messages;
+    StderrCapture diagnostics;
     click(channel.enableBox);
+    // The one diagnostic line says the port is busy, not forbidden.
+    QVERIFY2(diagnostics.text().contains("in use by another program"), diagnostics.text().constData());
     QCOMPARE(messages.seen.size(), 1);
     QCOMPARE(messages.seen[0].text, QStringLiteral("Port not found"));
     QCOMPARE(channel.enableBox->Value(), EnableBox::Clear);

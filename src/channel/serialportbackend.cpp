@@ -77,6 +77,10 @@ void SerialPortBackend::open(const LineSettings &settings, Handshake handshake)
     QString reason;
     if (!m_port.open(QIODevice::ReadWrite)) {
         reason = m_port.errorString();
+        // Qt reports a port locked by another program as a permission error;
+        // when the device itself is open to us, say what really stands in the way.
+        if (m_port.error() == QSerialPort::PermissionError && !lacksPermission(m_deviceName))
+            reason = QStringLiteral("in use by another program or channel (%1)").arg(reason);
     } else if (handshake == Handshake::RtsXonXoff) {
         reason = addSoftwareFlowControl(m_port);
         if (!reason.isEmpty())
