@@ -70,11 +70,11 @@ QString FarEnd::differenceDescription() const
         return QStringLiteral("%1 of %2 bytes shown, all as sent").arg(m_shown).arg(m_generated);
     return QStringLiteral("first wrong or missing byte at offset %1 (tick %2; the tick before showed %3 bytes); "
                           "%4 of %5 bytes shown")
-            .arg(m_firstDifference)
-            .arg(m_differenceChunk)
-            .arg(m_chunkBeforeDifference)
-            .arg(m_shown)
-            .arg(m_generated);
+        .arg(m_firstDifference)
+        .arg(m_differenceChunk)
+        .arg(m_chunkBeforeDifference)
+        .arg(m_shown)
+        .arg(m_generated);
 }
 
 BenchWindow::BenchWindow(int lines)

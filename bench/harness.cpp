@@ -78,8 +78,8 @@ QString loadAverages()
 
 Machine Machine::current()
 {
-    return Machine{ availableCores(), cpuModelName(), QSysInfo::kernelVersion(), QString::fromLatin1(qVersion()),
-                    loadAverages() };
+    return Machine{availableCores(), cpuModelName(), QSysInfo::kernelVersion(), QString::fromLatin1(qVersion()),
+                   loadAverages()};
 }
 
 QString Machine::hardware() const
@@ -94,12 +94,12 @@ QString Machine::describe() const
 
 QJsonObject Machine::toJson() const
 {
-    return { { QStringLiteral("cores"), cores },
-             { QStringLiteral("cpu"), cpuModel },
-             { QStringLiteral("kernel"), kernel },
-             { QStringLiteral("qt"), qtVersion },
-             { QStringLiteral("load_average"), loadAverage },
-             { QStringLiteral("description"), describe() } };
+    return {{QStringLiteral("cores"), cores},
+            {QStringLiteral("cpu"), cpuModel},
+            {QStringLiteral("kernel"), kernel},
+            {QStringLiteral("qt"), qtVersion},
+            {QStringLiteral("load_average"), loadAverage},
+            {QStringLiteral("description"), describe()}};
 }
 
 QString Figure::verdict() const
@@ -132,13 +132,13 @@ QString Figure::targetText() const
 
 QJsonObject Figure::toJson(const Machine &machine) const
 {
-    QJsonObject object{ { QStringLiteral("figure"), name },
-                        { QStringLiteral("value"), value },
-                        { QStringLiteral("unit"), unit },
-                        { QStringLiteral("decimals"), decimals },
-                        { QStringLiteral("target"), targetText() },
-                        { QStringLiteral("verdict"), verdict() },
-                        { QStringLiteral("machine"), machine.describe() } };
+    QJsonObject object{{QStringLiteral("figure"), name},
+                       {QStringLiteral("value"), value},
+                       {QStringLiteral("unit"), unit},
+                       {QStringLiteral("decimals"), decimals},
+                       {QStringLiteral("target"), targetText()},
+                       {QStringLiteral("verdict"), verdict()},
+                       {QStringLiteral("machine"), machine.describe()}};
     if (limit)
         object.insert(QStringLiteral("limit"), *limit);
     if (check)
@@ -170,7 +170,7 @@ Report::Report(QString benchmark)
 
 Figure &Report::add(const QString &name, double value, const QString &unit, int decimals, std::optional<double> limit)
 {
-    m_figures.push_back(Figure{ name, value, unit, decimals, limit, std::nullopt, {} });
+    m_figures.push_back(Figure{name, value, unit, decimals, limit, std::nullopt, {}});
     return m_figures.back();
 }
 
@@ -178,7 +178,7 @@ bool Report::check(const QString &name, bool passed, const QString &detail, std:
                    const QString &unit)
 {
     m_figures.push_back(
-            Figure{ name, count.value_or(passed ? 1 : 0), count ? unit : QString(), 0, std::nullopt, passed, detail });
+        Figure{name, count.value_or(passed ? 1 : 0), count ? unit : QString(), 0, std::nullopt, passed, detail});
     if (!passed)
         log(QStringLiteral("FAILED: %1: %2").arg(name, detail));
     return passed;
@@ -194,10 +194,10 @@ QJsonObject Report::toJson(const Machine &machine) const
     QJsonArray figures;
     for (const Figure &figure : m_figures)
         figures.append(figure.toJson(machine));
-    return { { QStringLiteral("benchmark"), m_benchmark },
-             { QStringLiteral("machine"), machine.toJson() },
-             { QStringLiteral("passed"), allChecksPassed() },
-             { QStringLiteral("figures"), figures } };
+    return {{QStringLiteral("benchmark"), m_benchmark},
+            {QStringLiteral("machine"), machine.toJson()},
+            {QStringLiteral("passed"), allChecksPassed()},
+            {QStringLiteral("figures"), figures}};
 }
 
 bool Report::writeJson(const QString &path, const Machine &machine) const

@@ -81,7 +81,7 @@ void Benchmarks::losslessReceive(Report &report, const QStringList &arguments)
         }
         const bool allSent = std::ranges::all_of(farEnds, [](const FarEnd &farEnd) { return farEnd.backlog() == 0; });
         const bool allShown = std::ranges::all_of(
-                farEnds, [](const FarEnd &farEnd) { return farEnd.shownTotal() >= farEnd.generated(); });
+            farEnds, [](const FarEnd &farEnd) { return farEnd.shownTotal() >= farEnd.generated(); });
         // Bytes that went missing never come: a quiet tick after the last
         // write ends the wait as well.
         if ((allSent && (allShown || !anythingShown)) || tickStartNs > feedNs + DrainNs)

@@ -31,11 +31,11 @@ struct Entry
 };
 
 constexpr Entry Entries[] = {
-    { "poll", "poll cycle", &Benchmarks::pollCycle },
-    { "receive", "lossless receive", &Benchmarks::losslessReceive },
-    { "idle", "idle cost", &Benchmarks::idleCost },
-    { "startup", "start-up", &Benchmarks::startUp },
-    { "soak", "soak", &Benchmarks::soak },
+    {"poll", "poll cycle", &Benchmarks::pollCycle},
+    {"receive", "lossless receive", &Benchmarks::losslessReceive},
+    {"idle", "idle cost", &Benchmarks::idleCost},
+    {"startup", "start-up", &Benchmarks::startUp},
+    {"soak", "soak", &Benchmarks::soak},
 };
 
 int usage()
@@ -100,26 +100,25 @@ int report(const QStringList &arguments)
         }
         QFile file(arguments.at(i));
         const QJsonObject result =
-                file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll()).object() : QJsonObject();
+            file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll()).object() : QJsonObject();
         if (result.isEmpty()) {
-            Figure missing{ QStringLiteral("result written"), 0, {}, 0, std::nullopt, false, arguments.at(i) };
-            rows.push_back({ arguments.at(i), missing });
+            Figure missing{QStringLiteral("result written"), 0, {}, 0, std::nullopt, false, arguments.at(i)};
+            rows.push_back({arguments.at(i), missing});
             passed = false;
             continue;
         }
         benchmarks.append(result);
         passed = passed && result.value(QStringLiteral("passed")).toBool();
         for (const QJsonValue &figure : result.value(QStringLiteral("figures")).toArray())
-            rows.push_back(
-                    { result.value(QStringLiteral("benchmark")).toString(), Figure::fromJson(figure.toObject()) });
+            rows.push_back({result.value(QStringLiteral("benchmark")).toString(), Figure::fromJson(figure.toObject())});
     }
 
-    const QStringList header{ QStringLiteral("benchmark"), QStringLiteral("figure"), QStringLiteral("value"),
-                              QStringLiteral("target"), QStringLiteral("verdict") };
+    const QStringList header{QStringLiteral("benchmark"), QStringLiteral("figure"), QStringLiteral("value"),
+                             QStringLiteral("target"), QStringLiteral("verdict")};
     std::vector<QStringList> lines;
     for (const Row &row : rows)
-        lines.push_back({ row.benchmark, row.figure.name, row.figure.valueText(), row.figure.targetText(),
-                          row.figure.verdict() });
+        lines.push_back(
+            {row.benchmark, row.figure.name, row.figure.valueText(), row.figure.targetText(), row.figure.verdict()});
     std::vector<qsizetype> widths;
     for (const QString &title : header)
         widths.push_back(title.size());
@@ -163,10 +162,10 @@ int report(const QStringList &arguments)
     output.flush();
 
     if (!out.isEmpty()) {
-        const QJsonObject document{ { QStringLiteral("machine"), machine.toJson() },
-                                    { QStringLiteral("date"), QDateTime::currentDateTimeUtc().toString(Qt::ISODate) },
-                                    { QStringLiteral("passed"), passed },
-                                    { QStringLiteral("benchmarks"), benchmarks } };
+        const QJsonObject document{{QStringLiteral("machine"), machine.toJson()},
+                                   {QStringLiteral("date"), QDateTime::currentDateTimeUtc().toString(Qt::ISODate)},
+                                   {QStringLiteral("passed"), passed},
+                                   {QStringLiteral("benchmarks"), benchmarks}};
         QFile file(out);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)
             || file.write(QJsonDocument(document).toJson()) <= 0) {

@@ -16,7 +16,7 @@ namespace {
 constexpr int WatchedDescriptorLimit = 4096;
 
 std::array<std::atomic<bool>, WatchedDescriptorLimit> watched{};
-std::atomic<quint64> total{ 0 };
+std::atomic<quint64> total{0};
 
 using ReadFunction = ssize_t (*)(int, void *, size_t);
 

@@ -69,16 +69,16 @@ void Benchmarks::soak(Report &report, const QStringList &arguments)
             residentAtMark = residentKb();
             secondsAtMark = secondsSince(start);
             log(QStringLiteral("soak: %1 cycles in %2 s, all %3 projected at %4 s")
-                        .arg(FirstMark)
-                        .arg(secondsAtMark, 0, 'f', 1)
-                        .arg(cycles)
-                        .arg(secondsAtMark * double(cycles) / double(FirstMark), 0, 'f', 0));
+                    .arg(FirstMark)
+                    .arg(secondsAtMark, 0, 'f', 1)
+                    .arg(cycles)
+                    .arg(secondsAtMark * double(cycles) / double(FirstMark), 0, 'f', 0));
         }
         if (done % ProgressEvery == 0)
             log(QStringLiteral("soak: %1 cycles, %2 s, VmRSS %3 kB")
-                        .arg(done)
-                        .arg(secondsSince(start), 0, 'f', 1)
-                        .arg(residentKb()));
+                    .arg(done)
+                    .arg(secondsSince(start), 0, 'f', 1)
+                    .arg(residentKb()));
     }
     const double seconds = secondsSince(start);
     QCoreApplication::processEvents();
@@ -87,13 +87,13 @@ void Benchmarks::soak(Report &report, const QStringList &arguments)
     // The last bytes written may still be on their way; a few more ticks
     // bring them in.
     processEventsUntil(
-            [&] {
-                tick();
-                return std::ranges::all_of(farEnds, [](const FarEnd &farEnd) {
-                    return !farEnd.intact() || farEnd.shownTotal() >= farEnd.generated();
-                });
-            },
-            5s);
+        [&] {
+            tick();
+            return std::ranges::all_of(farEnds, [](const FarEnd &farEnd) {
+                return !farEnd.intact() || farEnd.shownTotal() >= farEnd.generated();
+            });
+        },
+        5s);
     bool intact = true;
     QString detail;
     qint64 missing = 0;

@@ -37,7 +37,7 @@ Form1::DeviceNames absentDevices()
 struct Run
 {
     qint64 startNs = 0; // just before the process was created
-    qint64 endNs = 0; // once it had exited
+    qint64 endNs = 0;   // once it had exited
     int status = -1;
     qint64 peakResidentKb = 0;
     QByteArray output;
@@ -135,7 +135,7 @@ void Benchmarks::startUp(Report &report, const QStringList &arguments)
     Samples toMain, toApplication, toWindow, toShown, probePeak;
     bool probeRan = true;
     for (int i = 0; i < Runs && probeRan; ++i) {
-        const Run run = runProgram({ self, QStringLiteral("startup-probe") }, errorFile);
+        const Run run = runProgram({self, QStringLiteral("startup-probe")}, errorFile);
         const qint64 shown = probeValue(run.output, "shown");
         probeRan = run.succeeded() && shown > 0;
         if (!probeRan) {
@@ -161,7 +161,7 @@ void Benchmarks::startUp(Report &report, const QStringList &arguments)
     report.add(QStringLiteral("probe peak resident memory") + median, megabytes(qint64(probePeak.median())),
                QStringLiteral("MB"), 1);
 
-    QStringList command{ program };
+    QStringList command{program};
     for (int channel = 1; channel <= ChannelCount; ++channel)
         command << QStringLiteral("--com%1").arg(channel) << QStringLiteral("/dev/sernix-bench-absent-%1").arg(channel);
     command << QStringLiteral("--screenshot") << scratch.filePath(QStringLiteral("window.png"))
@@ -173,9 +173,9 @@ void Benchmarks::startUp(Report &report, const QStringList &arguments)
         programRan = run.succeeded() && QFile::exists(scratch.filePath(QStringLiteral("window.png")));
         if (!programRan) {
             log(QStringLiteral("%1 failed (status %2): %3")
-                        .arg(program)
-                        .arg(run.status)
-                        .arg(QString::fromLocal8Bit(run.errors)));
+                    .arg(program)
+                    .arg(run.status)
+                    .arg(QString::fromLocal8Bit(run.errors)));
             break;
         }
         wall.add(double(run.endNs - run.startNs));
@@ -183,9 +183,10 @@ void Benchmarks::startUp(Report &report, const QStringList &arguments)
     }
     if (!report.check(QStringLiteral("sernix --screenshot ran"), programRan))
         return;
-    report.add(QStringLiteral("sernix --screenshot, start to exit") + median, nsToMs(wall.median()),
-               QStringLiteral("ms"), 1)
-            .note = QStringLiteral("upper bound: includes saving the picture and exiting");
+    report
+        .add(QStringLiteral("sernix --screenshot, start to exit") + median, nsToMs(wall.median()), QStringLiteral("ms"),
+             1)
+        .note = QStringLiteral("upper bound: includes saving the picture and exiting");
     report.add(QStringLiteral("sernix --screenshot, peak resident memory") + median, megabytes(qint64(peak.median())),
                QStringLiteral("MB"), 1, 60);
 }

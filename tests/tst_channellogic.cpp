@@ -107,11 +107,12 @@ void ChannelLogicTest::transmitsEverySecondTickWhileTheBoxHoldsText()
         if (tick % 2 == 1)
             sent += pty.readFromMaster(2, QDeadlineTimer(Deadline));
     }
-    QCOMPARE(rhythm, (QList<OleColor>{OleColors::Red, OleColors::WindowBackground, OleColors::Red,
-                                      OleColors::WindowBackground, OleColors::Red, OleColors::WindowBackground}));
+    QCOMPARE(rhythm,
+             (QList<OleColor>{OleColors::Red, OleColors::WindowBackground, OleColors::Red, OleColors::WindowBackground,
+                              OleColors::Red, OleColors::WindowBackground}));
     QTRY_COMPARE(form.MSComm1.OutBufferCount(), 0);
     sent += pty.readFromMaster();
-    QCOMPARE(sent, QByteArray("hihihi")); // nothing added, nothing on the quiet ticks
+    QCOMPARE(sent, QByteArray("hihihi"));                   // nothing added, nothing on the quiet ticks
     QCOMPARE(channel.pin(3)->Text(), QStringLiteral("hi")); // a send never clears the box
 
     // Emptied between ticks: no send and the latch falls back to 1, so text
@@ -236,8 +237,8 @@ void ChannelLogicTest::forcedInputLinesLightTheirIndicators()
 void ChannelLogicTest::offChannelIsResetAtEveryTick()
 {
     PtyPair pty;
-    Form1 &form = open({pty.slavePath(), QStringLiteral("loopback"), QStringLiteral("loopback"),
-                        QStringLiteral("loopback")});
+    Form1 &form =
+        open({pty.slavePath(), QStringLiteral("loopback"), QStringLiteral("loopback"), QStringLiteral("loopback")});
     const ChannelControls &channel = form.channel(1);
     click(channel.enableBox);
     click(channel.dtrButton);

@@ -9,9 +9,9 @@ class CommandLineTest : public QObject
 private Q_SLOTS:
     void readsPortsAndStartOptions()
     {
-        const CommandLine line = CommandLine::parse({"sernix", "--com1", "/dev/ttyUSB0", "--com3", "loopback",
-                                                     "--open", "3", "--transmit", "3:a:b c", "--screenshot",
-                                                     "w.png", "--after", "2000"});
+        const CommandLine line =
+            CommandLine::parse({"sernix", "--com1", "/dev/ttyUSB0", "--com3", "loopback", "--open", "3", "--transmit",
+                                "3:a:b c", "--screenshot", "w.png", "--after", "2000"});
         QVERIFY2(line.error.isEmpty(), qPrintable(line.error));
         QCOMPARE(line.devices[0], QStringLiteral("/dev/ttyUSB0"));
         QVERIFY(line.devices[1].isEmpty());
@@ -26,13 +26,11 @@ private Q_SLOTS:
 
     void rejectsWhatItCannotUse()
     {
-        for (const QStringList &arguments : {QStringList{"sernix", "--open", "5"},
-                                             QStringList{"sernix", "--transmit", "hello"},
-                                             QStringList{"sernix", "--transmit", "0:x"},
-                                             QStringList{"sernix", "--screenshot", "a.png", "--after", "-1"},
-                                             QStringList{"sernix", "--after", "10"},
-                                             QStringList{"sernix", "--com9", "x"},
-                                             QStringList{"sernix", "stray"}}) {
+        for (const QStringList &arguments :
+             {QStringList{"sernix", "--open", "5"}, QStringList{"sernix", "--transmit", "hello"},
+              QStringList{"sernix", "--transmit", "0:x"},
+              QStringList{"sernix", "--screenshot", "a.png", "--after", "-1"}, QStringList{"sernix", "--after", "10"},
+              QStringList{"sernix", "--com9", "x"}, QStringList{"sernix", "stray"}}) {
             QVERIFY2(!CommandLine::parse(arguments).error.isEmpty(), qPrintable(arguments.join(' ')));
         }
     }
@@ -41,8 +39,8 @@ private Q_SLOTS:
     {
         const QString help = CommandLine::helpText();
         QVERIFY(help.startsWith(QLatin1String("Usage: sernix [options]")));
-        for (const char *option : {"--com1", "--com4", "loopback", "--screenshot", "--after", "--open",
-                                   "--transmit", "--version"})
+        for (const char *option :
+             {"--com1", "--com4", "loopback", "--screenshot", "--after", "--open", "--transmit", "--version"})
             QVERIFY2(help.contains(QLatin1String(option)), option);
     }
 };

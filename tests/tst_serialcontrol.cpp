@@ -353,7 +353,8 @@ void SerialControlTest::unpluggedDeviceIsReleasedWithoutSpinning()
     const double before = processCpuSeconds();
     processEventsFor(1000);
     const double cpuSeconds = processCpuSeconds() - before;
-    QVERIFY2(cpuSeconds < 0.2, qPrintable(QStringLiteral("%1 s of CPU in one second after unplugging").arg(cpuSeconds)));
+    QVERIFY2(cpuSeconds < 0.2,
+             qPrintable(QStringLiteral("%1 s of CPU in one second after unplugging").arg(cpuSeconds)));
 
     QVERIFY(comm.PortOpen());
     QVERIFY_THROWS_EXCEPTION(CommError, comm.Input());

@@ -29,17 +29,23 @@ void SerialSettingsTest::acceptedSettingsReadBackNormalised_data()
     QTest::addColumn<QString>("written");
     QTest::addColumn<QString>("normalised");
 
-    for (const char *speed : {"110", "300", "600", "1200", "2400", "4800", "9600", "14400", "19200",
-                              "38400", "57600", "115200"}) {
+    for (const char *speed :
+         {"110", "300", "600", "1200", "2400", "4800", "9600", "14400", "19200", "38400", "57600", "115200"}) {
         const QString text = QStringLiteral("%1,n,8,1").arg(QLatin1StringView(speed));
         QTest::newRow(speed) << text << text;
     }
-    QTest::newRow("custom speed") << "12345,n,8,1" << "12345,n,8,1";
-    QTest::newRow("largest speed") << "2147483647,n,8,1" << "2147483647,n,8,1";
-    QTest::newRow("upper-case parity") << "9600,E,7,1" << "9600,e,7,1";
-    QTest::newRow("odd") << "4800,O,8,2" << "4800,o,8,2";
-    QTest::newRow("space") << "300,S,5,1" << "300,s,5,1";
-    QTest::newRow("mark") << "1200,m,6,2" << "1200,m,6,2";
+    QTest::newRow("custom speed") << "12345,n,8,1"
+                                  << "12345,n,8,1";
+    QTest::newRow("largest speed") << "2147483647,n,8,1"
+                                   << "2147483647,n,8,1";
+    QTest::newRow("upper-case parity") << "9600,E,7,1"
+                                       << "9600,e,7,1";
+    QTest::newRow("odd") << "4800,O,8,2"
+                         << "4800,o,8,2";
+    QTest::newRow("space") << "300,S,5,1"
+                           << "300,s,5,1";
+    QTest::newRow("mark") << "1200,m,6,2"
+                          << "1200,m,6,2";
 }
 
 void SerialSettingsTest::acceptedSettingsReadBackNormalised()

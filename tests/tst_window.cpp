@@ -225,13 +225,15 @@ void WindowTest::pinNumbersAndChannelNamesStandOverTheirPins()
             const qsizetype at = label->text().indexOf(words[i], from);
             from = at + words[i].size();
             const qreal start = metrics.horizontalAdvance(label->text().left(at));
-            const qreal centre = label->mapTo(label->window(), QPoint(0, 0)).x() + start
-                               + metrics.horizontalAdvance(words[i]) / 2;
+            const qreal centre =
+                label->mapTo(label->window(), QPoint(0, 0)).x() + start + metrics.horizontalAdvance(words[i]) / 2;
             const qreal target = targets[i]->mapTo(label->window(), QPoint(0, 0)).x() + targets[i]->width() / 2.0;
             const qreal tolerance = metrics.horizontalAdvance(QLatin1Char(' ')) / 2 + 1;
             QVERIFY2(qAbs(centre - target) <= tolerance,
-                     qPrintable(QStringLiteral("%1 '%2' at %3, target %4").arg(label->objectName(), words[i])
-                                    .arg(centre).arg(target)));
+                     qPrintable(QStringLiteral("%1 '%2' at %3, target %4")
+                                    .arg(label->objectName(), words[i])
+                                    .arg(centre)
+                                    .arg(target)));
             QVERIFY2(start + metrics.horizontalAdvance(words[i]) <= label->width(),
                      qPrintable(QStringLiteral("%1 '%2' beyond the label's width").arg(label->objectName(), words[i])));
         }
@@ -241,15 +243,18 @@ void WindowTest::pinNumbersAndChannelNamesStandOverTheirPins()
         auto *upper = named<QLabel>(window.get(), QStringLiteral("Label1(%1)").arg(n - 1));
         auto *lower = named<QLabel>(window.get(), QStringLiteral("Label2(%1)").arg(n - 1));
         QCOMPARE(upper->text().split(' ', Qt::SkipEmptyParts), QStringList({"1", "2", "3", "4", "5"}));
-        checkWords(upper, {channel.pinIndicator(1), channel.pinIndicator(2), channel.pinIndicator(3),
-                           channel.pinIndicator(4), channel.pinIndicator(5)});
-        checkWords(lower, {channel.pinIndicator(6), channel.pinIndicator(7), channel.pinIndicator(8),
-                           channel.pinIndicator(9)});
+        checkWords(upper,
+                   {channel.pinIndicator(1), channel.pinIndicator(2), channel.pinIndicator(3), channel.pinIndicator(4),
+                    channel.pinIndicator(5)});
+        checkWords(
+            lower,
+            {channel.pinIndicator(6), channel.pinIndicator(7), channel.pinIndicator(8), channel.pinIndicator(9)});
     }
     auto *header = named<QLabel>(window.get(), "Label12");
     QCOMPARE(header->text().split(' ', Qt::SkipEmptyParts), QStringList({"Com1", "Com2", "Com3", "Com4"}));
-    checkWords(header, {window->channel(1).pin(1), window->channel(2).pin(1), window->channel(3).pin(1),
-                        window->channel(4).pin(1)});
+    checkWords(
+        header,
+        {window->channel(1).pin(1), window->channel(2).pin(1), window->channel(3).pin(1), window->channel(4).pin(1)});
 }
 
 void WindowTest::enableBoxValuesAndClicks()
@@ -376,8 +381,8 @@ void WindowTest::titleLineAndAboutTexts()
     const QStringList termsLines = terms.split(QLatin1String("\r\n"));
     QCOMPARE(termsLines[0], QStringLiteral("Agreement to use the program Sernix v.1.1:"));
     QVERIFY(termsLines[1].endsWith(QLatin1Char(' ')));
-    QVERIFY(termsLines[2].startsWith("2. The program is freely distributed by the author from the site "
-                                     + aboutLines[3] + ". Distribution of c other sources"));
+    QVERIFY(termsLines[2].startsWith("2. The program is freely distributed by the author from the site " + aboutLines[3]
+                                     + ". Distribution of c other sources"));
     QVERIFY(termsLines[3].startsWith(QLatin1String("3. ")));
     QVERIFY(termsLines[4].startsWith(QLatin1Char('.')));
     QVERIFY(!termsLines[4].at(1).isDigit());
@@ -401,9 +406,13 @@ void WindowTest::aboutPanelShowsAndHidesWithClicks()
     clickAbout();
     QVERIFY(panel->isHidden());
 
-    struct Case { const char *name; bool hides; };
-    for (const Case &c : {Case{"Text39", false}, Case{"Image1", false}, Case{"Text38", true},
-                          Case{"Image2", true}, Case{"Frame4", true}}) {
+    struct Case
+    {
+        const char *name;
+        bool hides;
+    };
+    for (const Case &c : {Case{"Text39", false}, Case{"Image1", false}, Case{"Text38", true}, Case{"Image2", true},
+                          Case{"Frame4", true}}) {
         clickAbout();
         QVERIFY(panel->isVisible());
         QWidget *target = named<QWidget>(window.get(), QLatin1String(c.name));

@@ -26,7 +26,12 @@ public:
     }
     HANDLE LoadImageA(HINSTANCE instance, const char *name, unsigned type, int cx, int cy, unsigned flags) override
     {
-        calls << QStringLiteral("load %1 %2 %3 %4x%5 %6").arg(instance).arg(QLatin1String(name)).arg(type).arg(cx).arg(cy)
+        calls << QStringLiteral("load %1 %2 %3 %4x%5 %6")
+                     .arg(instance)
+                     .arg(QLatin1String(name))
+                     .arg(type)
+                     .arg(cx)
+                     .arg(cy)
                      .arg(flags, 0, 16);
         return HANDLE(1000 + cx);
     }
@@ -56,13 +61,20 @@ private Q_SLOTS:
         QString name = QStringLiteral("Icon1");
         Module1::SetWindowIcon(10, name, -1, api);
         QCOMPARE(name, QStringLiteral("Icon1"));
-        QCOMPARE(api.calls, QStringList({
-                                "owner? 10 4",
-                                "metrics 11", "metrics 12", "load 7 Icon1 1 32x32 8000",
-                                "send 10 80 1 1032", "send 10 80 1 1032",
-                                "metrics 49", "metrics 50", "load 7 Icon1 1 16x16 8000",
-                                "send 10 80 0 1016", "send 10 80 0 1016",
-                            }));
+        QCOMPARE(api.calls,
+                 QStringList({
+                     "owner? 10 4",
+                     "metrics 11",
+                     "metrics 12",
+                     "load 7 Icon1 1 32x32 8000",
+                     "send 10 80 1 1032",
+                     "send 10 80 1 1032",
+                     "metrics 49",
+                     "metrics 50",
+                     "load 7 Icon1 1 16x16 8000",
+                     "send 10 80 0 1016",
+                     "send 10 80 0 1016",
+                 }));
     }
 
     void ownerFlagFalseNeverLooksForAnOwner()
@@ -71,8 +83,7 @@ private Q_SLOTS:
         api.owners = {{10, 20}};
         Module1::SetWindowIcon(10, QStringLiteral("Icon1"), 0, api);
         QVERIFY(api.calls.filter(QStringLiteral("owner?")).isEmpty());
-        QCOMPARE(api.calls.filter(QStringLiteral("send")),
-                 QStringList({"send 10 80 1 1032", "send 10 80 0 1016"}));
+        QCOMPARE(api.calls.filter(QStringLiteral("send")), QStringList({"send 10 80 1 1032", "send 10 80 0 1016"}));
     }
 
     void topmostOwnerIsServedBeforeTheWindow()
@@ -80,7 +91,8 @@ private Q_SLOTS:
         RecordingApi api;
         api.owners = {{10, 20}, {20, 30}};
         Module1::SetWindowIcon(10, QStringLiteral("Icon1"), 1, api);
-        QCOMPARE(api.calls.filter(QStringLiteral("owner?")), QStringList({"owner? 10 4", "owner? 20 4", "owner? 30 4"}));
+        QCOMPARE(api.calls.filter(QStringLiteral("owner?")),
+                 QStringList({"owner? 10 4", "owner? 20 4", "owner? 30 4"}));
         QCOMPARE(api.calls.filter(QStringLiteral("send")),
                  QStringList({"send 30 80 1 1032", "send 10 80 1 1032", "send 30 80 0 1016", "send 10 80 0 1016"}));
     }

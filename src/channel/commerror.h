@@ -12,7 +12,10 @@ class CommError : public std::runtime_error
 {
 public:
     using std::runtime_error::runtime_error;
-    explicit CommError(const QString &reason) : std::runtime_error(reason.toStdString()) {}
+    explicit CommError(const QString &reason)
+        : std::runtime_error(reason.toStdString())
+    {
+    }
 };
 
 } // namespace MSCommLib

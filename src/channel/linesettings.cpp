@@ -10,7 +10,7 @@ namespace MSCommLib {
 namespace {
 
 constexpr std::array parities{
-    LineSettings::Parity::None, LineSettings::Parity::Even, LineSettings::Parity::Odd,
+    LineSettings::Parity::None,  LineSettings::Parity::Even, LineSettings::Parity::Odd,
     LineSettings::Parity::Space, LineSettings::Parity::Mark,
 };
 
@@ -34,7 +34,10 @@ constexpr std::array stopBitsSpellings{
 constexpr int minDataBits = 5;
 constexpr int maxDataBits = 8;
 
-bool isAsciiDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+bool isAsciiDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
 
 std::optional<qint32> parseBaudRate(const QString &field)
 {
@@ -85,9 +88,12 @@ std::optional<LineSettings::StopBits> parseStopBits(const QString &field)
 QLatin1StringView stopBitsText(LineSettings::StopBits stopBits)
 {
     switch (stopBits) {
-    case LineSettings::StopBits::One: return QLatin1StringView("1");
-    case LineSettings::StopBits::OneAndHalf: return QLatin1StringView("1.5");
-    case LineSettings::StopBits::Two: return QLatin1StringView("2");
+    case LineSettings::StopBits::One:
+        return QLatin1StringView("1");
+    case LineSettings::StopBits::OneAndHalf:
+        return QLatin1StringView("1.5");
+    case LineSettings::StopBits::Two:
+        return QLatin1StringView("2");
     }
     Q_UNREACHABLE();
     return QLatin1StringView("1");
@@ -96,9 +102,12 @@ QLatin1StringView stopBitsText(LineSettings::StopBits stopBits)
 double stopBitsLength(LineSettings::StopBits stopBits)
 {
     switch (stopBits) {
-    case LineSettings::StopBits::One: return 1.0;
-    case LineSettings::StopBits::OneAndHalf: return 1.5;
-    case LineSettings::StopBits::Two: return 2.0;
+    case LineSettings::StopBits::One:
+        return 1.0;
+    case LineSettings::StopBits::OneAndHalf:
+        return 1.5;
+    case LineSettings::StopBits::Two:
+        return 2.0;
     }
     Q_UNREACHABLE();
     return 1.0;

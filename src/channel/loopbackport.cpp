@@ -3,8 +3,8 @@
 #include "commerror.h"
 
 #include <algorithm>
-#include <utility>
 #include <cmath>
+#include <utility>
 
 namespace MSCommLib {
 
@@ -128,8 +128,7 @@ void LoopbackPort::receive(char character)
 bool LoopbackPort::transmitterHeld() const
 {
     const bool clearToSend = m_rts;
-    return (usesHardwareFlow(m_handshake) && !clearToSend)
-        || (usesSoftwareFlow(m_handshake) && m_stoppedByXoff);
+    return (usesHardwareFlow(m_handshake) && !clearToSend) || (usesSoftwareFlow(m_handshake) && m_stoppedByXoff);
 }
 
 qint64 LoopbackPort::characterTimeNs() const

@@ -5,8 +5,7 @@
 
 void showMessage(QWidget *window, const QString &text)
 {
-    QMessageBox box(QMessageBox::NoIcon, QGuiApplication::applicationDisplayName(), text, QMessageBox::Ok,
-                    window);
+    QMessageBox box(QMessageBox::NoIcon, QGuiApplication::applicationDisplayName(), text, QMessageBox::Ok, window);
     box.setObjectName(QStringLiteral("MessageBox"));
     box.exec();
 }

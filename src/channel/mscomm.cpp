@@ -141,9 +141,8 @@ void MSComm::setOutput(const QString &text)
     const QByteArray bytes = toLatin1Exactly(text);
     const qint64 pending = m_port->bytesToWrite();
     if (pending + bytes.size() > OutBufferLimit) {
-        throw CommError(QStringLiteral("%1: output refused, %2 bytes still waiting to be sent")
-                            .arg(m_deviceName)
-                            .arg(pending));
+        throw CommError(
+            QStringLiteral("%1: output refused, %2 bytes still waiting to be sent").arg(m_deviceName).arg(pending));
     }
     m_port->write(bytes);
 }

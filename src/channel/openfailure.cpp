@@ -36,8 +36,14 @@ bool lacksPermission(const QString &devicePath)
 
 #else
 
-QString groupGrantingAccess(const QString &) { return {}; }
-bool lacksPermission(const QString &) { return false; }
+QString groupGrantingAccess(const QString &)
+{
+    return {};
+}
+bool lacksPermission(const QString &)
+{
+    return false;
+}
 
 #endif
 

@@ -46,15 +46,15 @@ void showLine(const ChannelControls &channel, const LinePin &line)
     guarded([&] { box->setText(booleanText((channel.serialControl->*line.read)())); });
     // Decided on the box as it now reads: after a failed read, its old text.
     channel.pinIndicator(line.pin)->setBackColor(readsTrue(box->Text()) ? line.activeColour
-                                                                         : OleColors::WindowBackground);
+                                                                        : OleColors::WindowBackground);
 }
 
 void showReceived(const ChannelControls &channel)
 {
     PinTextBox *box = channel.pin(ReceivePin);
     guarded([&] { box->setText(channel.serialControl->Input()); });
-    channel.pinIndicator(ReceivePin)->setBackColor(box->Text().isEmpty() ? OleColors::WindowBackground
-                                                                         : OleColors::Green);
+    channel.pinIndicator(ReceivePin)
+        ->setBackColor(box->Text().isEmpty() ? OleColors::WindowBackground : OleColors::Green);
 }
 
 // Sends on every second tick while the transmit box holds text.

@@ -15,11 +15,16 @@ namespace {
 QSerialPort::Parity qtParity(LineSettings::Parity parity)
 {
     switch (parity) {
-    case LineSettings::Parity::None: return QSerialPort::NoParity;
-    case LineSettings::Parity::Even: return QSerialPort::EvenParity;
-    case LineSettings::Parity::Odd: return QSerialPort::OddParity;
-    case LineSettings::Parity::Space: return QSerialPort::SpaceParity;
-    case LineSettings::Parity::Mark: return QSerialPort::MarkParity;
+    case LineSettings::Parity::None:
+        return QSerialPort::NoParity;
+    case LineSettings::Parity::Even:
+        return QSerialPort::EvenParity;
+    case LineSettings::Parity::Odd:
+        return QSerialPort::OddParity;
+    case LineSettings::Parity::Space:
+        return QSerialPort::SpaceParity;
+    case LineSettings::Parity::Mark:
+        return QSerialPort::MarkParity;
     }
     Q_UNREACHABLE();
     return QSerialPort::NoParity;
@@ -28,9 +33,12 @@ QSerialPort::Parity qtParity(LineSettings::Parity parity)
 QSerialPort::StopBits qtStopBits(LineSettings::StopBits stopBits)
 {
     switch (stopBits) {
-    case LineSettings::StopBits::One: return QSerialPort::OneStop;
-    case LineSettings::StopBits::OneAndHalf: return QSerialPort::OneAndHalfStop;
-    case LineSettings::StopBits::Two: return QSerialPort::TwoStop;
+    case LineSettings::StopBits::One:
+        return QSerialPort::OneStop;
+    case LineSettings::StopBits::OneAndHalf:
+        return QSerialPort::OneAndHalfStop;
+    case LineSettings::StopBits::Two:
+        return QSerialPort::TwoStop;
     }
     Q_UNREACHABLE();
     return QSerialPort::OneStop;
@@ -48,8 +56,7 @@ QSerialPort::FlowControl qtFlowControl(Handshake handshake)
 
 bool meansDeviceGone(QSerialPort::SerialPortError error)
 {
-    return error == QSerialPort::ReadError || error == QSerialPort::ResourceError
-        || error == QSerialPort::WriteError;
+    return error == QSerialPort::ReadError || error == QSerialPort::ResourceError || error == QSerialPort::WriteError;
 }
 
 } // namespace
@@ -187,8 +194,7 @@ void SerialPortBackend::setRts(bool on)
 QString SerialPortBackend::applySettings(const LineSettings &settings)
 {
     const bool applied = m_port.setBaudRate(settings.baudRate)
-        && m_port.setDataBits(QSerialPort::DataBits(settings.dataBits))
-        && m_port.setParity(qtParity(settings.parity))
+        && m_port.setDataBits(QSerialPort::DataBits(settings.dataBits)) && m_port.setParity(qtParity(settings.parity))
         && m_port.setStopBits(qtStopBits(settings.stopBits));
     return applied ? QString() : m_port.errorString();
 }

@@ -13,10 +13,9 @@ namespace {
 QString settingsText(const ChannelControls &channel)
 {
     // Taken as typed: the serial control alone judges what it accepts.
-    return QStringList{channel.list(SettingRole::Speed)->currentText(),
-                       channel.list(SettingRole::Parity)->currentText(),
-                       channel.list(SettingRole::DataBits)->currentText(),
-                       channel.list(SettingRole::StopBits)->currentText()}
+    return QStringList{
+        channel.list(SettingRole::Speed)->currentText(), channel.list(SettingRole::Parity)->currentText(),
+        channel.list(SettingRole::DataBits)->currentText(), channel.list(SettingRole::StopBits)->currentText()}
         .join(QLatin1Char(','));
 }
 

@@ -27,8 +27,7 @@ QString termsText()
     return joinLines({
         QStringLiteral("Agreement to use the program Sernix v.1.1:"),
         QStringLiteral(" "),
-        QStringLiteral("2. The program is freely distributed by the author from the site ")
-            + QLatin1String(WebSite)
+        QStringLiteral("2. The program is freely distributed by the author from the site ") + QLatin1String(WebSite)
             + QStringLiteral(". Distribution of c other sources must be agreed with the author."),
         QStringLiteral("3. The program is provided as it is, without warranty of fitness for any "
                        "particular purpose."),

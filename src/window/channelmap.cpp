@@ -12,13 +12,34 @@ QString numbered(const char *kind, int number)
     return QLatin1String(kind) + QString::number(number);
 }
 
-QString enableBox(const ChannelEntry &channel) { return numbered("Check", channel.enableBox); }
-QString captionLabel(const ChannelEntry &channel) { return numbered("Label", channel.captionLabel); }
-QString pinText(const ChannelEntry &channel, int pin) { return numbered("Text", channel.firstPinText + pin - 1); }
-QString dtrButton(const ChannelEntry &channel) { return numbered("Command", channel.dtrButton); }
-QString rtsButton(const ChannelEntry &channel) { return numbered("Command", channel.rtsButton); }
-QString connectorPanel(const ChannelEntry &channel) { return indexed("Frame2", channel.arrayIndex()); }
-QString settingPanel(const ChannelEntry &channel) { return indexed("Frame3", channel.arrayIndex()); }
+QString enableBox(const ChannelEntry &channel)
+{
+    return numbered("Check", channel.enableBox);
+}
+QString captionLabel(const ChannelEntry &channel)
+{
+    return numbered("Label", channel.captionLabel);
+}
+QString pinText(const ChannelEntry &channel, int pin)
+{
+    return numbered("Text", channel.firstPinText + pin - 1);
+}
+QString dtrButton(const ChannelEntry &channel)
+{
+    return numbered("Command", channel.dtrButton);
+}
+QString rtsButton(const ChannelEntry &channel)
+{
+    return numbered("Command", channel.rtsButton);
+}
+QString connectorPanel(const ChannelEntry &channel)
+{
+    return indexed("Frame2", channel.arrayIndex());
+}
+QString settingPanel(const ChannelEntry &channel)
+{
+    return indexed("Frame3", channel.arrayIndex());
+}
 
 QString indicator(const ChannelEntry &channel, int pin)
 {

@@ -18,18 +18,18 @@ inline constexpr int SettingRoleCount = 5;
 
 struct ChannelEntry
 {
-    int number;                 // 1..4, also the serial port COMn
-    int enableBox;              // CheckN
-    int captionLabel;           // LabelN inside the connector panel
-    int firstPinText;           // TextN of pin 1; pin p is firstPinText + p - 1
-    int dtrButton;              // CommandN
-    int rtsButton;              // CommandN
+    int number;                                    // 1..4, also the serial port COMn
+    int enableBox;                                 // CheckN
+    int captionLabel;                              // LabelN inside the connector panel
+    int firstPinText;                              // TextN of pin 1; pin p is firstPinText + p - 1
+    int dtrButton;                                 // CommandN
+    int rtsButton;                                 // CommandN
     std::array<int, SettingRoleCount> settingList; // Combo1 index by SettingRole
-    int handshakeLegend;        // LabelN
-    int pinColumnLeft;          // twips, left of the channel's pin text box column
-    QPoint connectorPanel;      // twips, Frame2 element
-    QPoint settingPanel;        // twips, Frame3 element
-    TwipRect captionGeometry;   // twips, inside the connector panel
+    int handshakeLegend;                           // LabelN
+    int pinColumnLeft;                             // twips, left of the channel's pin text box column
+    QPoint connectorPanel;                         // twips, Frame2 element
+    QPoint settingPanel;                           // twips, Frame3 element
+    TwipRect captionGeometry;                      // twips, inside the connector panel
 
     int arrayIndex() const { return number - 1; }
 };

@@ -10,10 +10,22 @@ struct Options
     QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
                                QStringLiteral("Show the version and exit.")};
     std::array<QCommandLineOption, ChannelCount> ports{
-        QCommandLineOption(QStringLiteral("com1"), QStringLiteral("Device of channel 1 (default %1).").arg(MSCommLib::MSComm::defaultDeviceName(1)), QStringLiteral("device")),
-        QCommandLineOption(QStringLiteral("com2"), QStringLiteral("Device of channel 2 (default %1).").arg(MSCommLib::MSComm::defaultDeviceName(2)), QStringLiteral("device")),
-        QCommandLineOption(QStringLiteral("com3"), QStringLiteral("Device of channel 3 (default %1).").arg(MSCommLib::MSComm::defaultDeviceName(3)), QStringLiteral("device")),
-        QCommandLineOption(QStringLiteral("com4"), QStringLiteral("Device of channel 4 (default %1).").arg(MSCommLib::MSComm::defaultDeviceName(4)), QStringLiteral("device")),
+        QCommandLineOption(
+            QStringLiteral("com1"),
+            QStringLiteral("Device of channel 1 (default %1).").arg(MSCommLib::MSComm::defaultDeviceName(1)),
+            QStringLiteral("device")),
+        QCommandLineOption(
+            QStringLiteral("com2"),
+            QStringLiteral("Device of channel 2 (default %1).").arg(MSCommLib::MSComm::defaultDeviceName(2)),
+            QStringLiteral("device")),
+        QCommandLineOption(
+            QStringLiteral("com3"),
+            QStringLiteral("Device of channel 3 (default %1).").arg(MSCommLib::MSComm::defaultDeviceName(3)),
+            QStringLiteral("device")),
+        QCommandLineOption(
+            QStringLiteral("com4"),
+            QStringLiteral("Device of channel 4 (default %1).").arg(MSCommLib::MSComm::defaultDeviceName(4)),
+            QStringLiteral("device")),
     };
     QCommandLineOption open{QStringLiteral("open"),
                             QStringLiteral("Tick channel N at start, as if clicked (may be repeated)."),
@@ -106,7 +118,8 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     bool afterOk = false;
     result.screenshotAfterMs = parser.value(options.after).toInt(&afterOk);
     if (!afterOk || result.screenshotAfterMs < 0) {
-        result.error = QStringLiteral("--after takes a number of milliseconds, not '%1'.").arg(parser.value(options.after));
+        result.error =
+            QStringLiteral("--after takes a number of milliseconds, not '%1'.").arg(parser.value(options.after));
         return result;
     }
     if (parser.isSet(options.after) && result.screenshotFile.isEmpty()) {

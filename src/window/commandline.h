@@ -11,11 +11,11 @@
 // What the command line asks of this run.
 struct CommandLine
 {
-    Form1::DeviceNames devices;                    // --comN DEVICE
-    QList<int> channelsToOpen;                     // --open N
-    QList<std::pair<int, QString>> transmitTexts;  // --transmit N:TEXT
-    QString screenshotFile;                        // --screenshot FILE
-    int screenshotAfterMs = 0;                     // --after MS
+    Form1::DeviceNames devices;                   // --comN DEVICE
+    QList<int> channelsToOpen;                    // --open N
+    QList<std::pair<int, QString>> transmitTexts; // --transmit N:TEXT
+    QString screenshotFile;                       // --screenshot FILE
+    int screenshotAfterMs = 0;                    // --after MS
     bool showHelp = false;
     bool showVersion = false;
     QString error; // non-empty: the arguments were not understood

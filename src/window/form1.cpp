@@ -85,7 +85,8 @@ void Form1::resolveChannels()
         controls.enableBox = controlNamed<EnableBox>(this, ControlName::enableBox(entry));
         controls.captionLabel = controlNamed<QLabel>(this, ControlName::captionLabel(entry));
         for (int pin = 1; pin <= PinCount; ++pin) {
-            controls.pinText.at(std::size_t(pin - 1)) = controlNamed<PinTextBox>(this, ControlName::pinText(entry, pin));
+            controls.pinText.at(std::size_t(pin - 1)) =
+                controlNamed<PinTextBox>(this, ControlName::pinText(entry, pin));
             controls.indicator.at(std::size_t(pin - 1)) =
                 controlNamed<ShapeIndicator>(this, ControlName::indicator(entry, pin));
         }
@@ -164,19 +165,55 @@ void Form1::Timer1_Timer()
     }
 }
 
-void Form1::Check1_Click() { ChannelSwitch::click(channel(1), this); }
-void Form1::Check2_Click() { ChannelSwitch::click(channel(2), this); }
-void Form1::Check3_Click() { ChannelSwitch::click(channel(3), this); }
-void Form1::Check4_Click() { ChannelSwitch::click(channel(4), this); }
+void Form1::Check1_Click()
+{
+    ChannelSwitch::click(channel(1), this);
+}
+void Form1::Check2_Click()
+{
+    ChannelSwitch::click(channel(2), this);
+}
+void Form1::Check3_Click()
+{
+    ChannelSwitch::click(channel(3), this);
+}
+void Form1::Check4_Click()
+{
+    ChannelSwitch::click(channel(4), this);
+}
 
-void Form1::Command3_Click() { LineToggles::click(channel(1), LineToggles::Line::Dtr); }
-void Form1::Command4_Click() { LineToggles::click(channel(1), LineToggles::Line::Rts); }
-void Form1::Command5_Click() { LineToggles::click(channel(2), LineToggles::Line::Dtr); }
-void Form1::Command6_Click() { LineToggles::click(channel(2), LineToggles::Line::Rts); }
-void Form1::Command7_Click() { LineToggles::click(channel(3), LineToggles::Line::Dtr); }
-void Form1::Command8_Click() { LineToggles::click(channel(3), LineToggles::Line::Rts); }
-void Form1::Command9_Click() { LineToggles::click(channel(4), LineToggles::Line::Dtr); }
-void Form1::Command10_Click() { LineToggles::click(channel(4), LineToggles::Line::Rts); }
+void Form1::Command3_Click()
+{
+    LineToggles::click(channel(1), LineToggles::Line::Dtr);
+}
+void Form1::Command4_Click()
+{
+    LineToggles::click(channel(1), LineToggles::Line::Rts);
+}
+void Form1::Command5_Click()
+{
+    LineToggles::click(channel(2), LineToggles::Line::Dtr);
+}
+void Form1::Command6_Click()
+{
+    LineToggles::click(channel(2), LineToggles::Line::Rts);
+}
+void Form1::Command7_Click()
+{
+    LineToggles::click(channel(3), LineToggles::Line::Dtr);
+}
+void Form1::Command8_Click()
+{
+    LineToggles::click(channel(3), LineToggles::Line::Rts);
+}
+void Form1::Command9_Click()
+{
+    LineToggles::click(channel(4), LineToggles::Line::Dtr);
+}
+void Form1::Command10_Click()
+{
+    LineToggles::click(channel(4), LineToggles::Line::Rts);
+}
 
 void Form1::Combo1_Click(int Index)
 {

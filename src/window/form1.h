@@ -1,7 +1,7 @@
 #pragma once
 
-#include "channelcontrols.h"
 #include "channel/mscomm.h"
+#include "channelcontrols.h"
 
 #include <QMainWindow>
 #include <QTimer>

@@ -9,16 +9,15 @@ void SetWindowIcon(user32::HWND window, QString name, qint16 ownerToo, user32::A
 
     HWND topOwner = window;
     if (ownerToo) {
-        for (HWND owner = api.GetWindow(window, GW_OWNER); owner != 0;
-             owner = api.GetWindow(owner, GW_OWNER))
+        for (HWND owner = api.GetWindow(window, GW_OWNER); owner != 0; owner = api.GetWindow(owner, GW_OWNER))
             topOwner = owner;
     }
 
     const auto giveIcon = [&](int widthMetric, int heightMetric, WPARAM size) {
         const int width = api.GetSystemMetrics(widthMetric);
         const int height = api.GetSystemMetrics(heightMetric);
-        const HANDLE icon = api.LoadImageA(api.currentInstance(), resourceName.constData(),
-                                           IMAGE_ICON, width, height, LR_SHARED);
+        const HANDLE icon =
+            api.LoadImageA(api.currentInstance(), resourceName.constData(), IMAGE_ICON, width, height, LR_SHARED);
         if (ownerToo)
             api.SendMessageA(topOwner, WM_SETICON, size, LPARAM(icon));
         api.SendMessageA(window, WM_SETICON, size, LPARAM(icon));

@@ -16,7 +16,6 @@ inline std::array<qint16, 4> TransmitLatch{};
 
 // Gives the window, and first its topmost owner when ownerToo is true
 // (any non-zero value), the named icon at the system's large and small sizes.
-void SetWindowIcon(user32::HWND window, QString name, qint16 ownerToo,
-                   user32::Api &api = user32::platformApi());
+void SetWindowIcon(user32::HWND window, QString name, qint16 ownerToo, user32::Api &api = user32::platformApi());
 
 } // namespace Module1

@@ -11,4 +11,3 @@
 // over the connector pins and the channel names over the pin columns: fixed
 // blank counts only line up in the one font they were counted for.
 QString spacedText(const QFontMetrics &metrics, const QStringList &words, const QList<qreal> &centres);
-

@@ -29,8 +29,7 @@ class WindowsApi final : public Api
 public:
     HINSTANCE currentInstance() override { return HINSTANCE(::GetModuleHandleA(nullptr)); }
     int GetSystemMetrics(int index) override { return ::GetSystemMetrics(index); }
-    HANDLE LoadImageA(HINSTANCE instance, const char *name, unsigned type, int cx, int cy,
-                      unsigned flags) override
+    HANDLE LoadImageA(HINSTANCE instance, const char *name, unsigned type, int cx, int cy, unsigned flags) override
     {
         return HANDLE(::LoadImageA(::HINSTANCE(instance), name, type, cx, cy, flags));
     }
@@ -38,10 +37,7 @@ public:
     {
         return LRESULT(::SendMessageA(::HWND(window), message, wParam, lParam));
     }
-    HWND GetWindow(HWND window, unsigned command) override
-    {
-        return HWND(::GetWindow(::HWND(window), command));
-    }
+    HWND GetWindow(HWND window, unsigned command) override { return HWND(::GetWindow(::HWND(window), command)); }
 };
 
 #else
@@ -83,8 +79,7 @@ public:
         const QImage image(path);
         if (image.isNull())
             return 0;
-        m_icons.append(QPixmap::fromImage(
-            image.scaled(cx, cy, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+        m_icons.append(QPixmap::fromImage(image.scaled(cx, cy, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
         const HANDLE handle = HANDLE(m_icons.size());
         m_handleByKey.insert(key, handle);
         return handle;

@@ -34,8 +34,7 @@ public:
     virtual ~Api() = default;
     virtual HINSTANCE currentInstance() = 0;
     virtual int GetSystemMetrics(int index) = 0;
-    virtual HANDLE LoadImageA(HINSTANCE instance, const char *name, unsigned type, int cx, int cy,
-                              unsigned flags) = 0;
+    virtual HANDLE LoadImageA(HINSTANCE instance, const char *name, unsigned type, int cx, int cy, unsigned flags) = 0;
     virtual LRESULT SendMessageA(HWND window, unsigned message, WPARAM wParam, LPARAM lParam) = 0;
     virtual HWND GetWindow(HWND window, unsigned command) = 0;
 };

@@ -104,17 +104,17 @@ void buildPinGrid(QWidget *client)
 
 void buildConnectorPanel(QWidget *client, const ChannelEntry &channel)
 {
-    QGroupBox *panel = placeFrame(client, ControlName::connectorPanel(channel),
-                                  QStringLiteral("COM %1").arg(channel.number),
-                                  rectAt(channel.connectorPanel, ConnectorPanelSize));
+    QGroupBox *panel =
+        placeFrame(client, ControlName::connectorPanel(channel), QStringLiteral("COM %1").arg(channel.number),
+                   rectAt(channel.connectorPanel, ConnectorPanelSize));
     QList<const QWidget *> indicators;
     for (int pin = 1; pin <= PinCount; ++pin) {
         indicators << place<ShapeIndicator>(panel, ControlName::indicator(channel, pin),
                                             rectAt(IndicatorPlace.at(pin - 1), {IndicatorSize, IndicatorSize}));
     }
     for (const PinNumberRow &row : PinNumberRows) {
-        QLabel *numbers = placeLabel(panel, ControlName::indexed(row.array, channel.arrayIndex()), QString(),
-                                     row.geometry);
+        QLabel *numbers =
+            placeLabel(panel, ControlName::indexed(row.array, channel.arrayIndex()), QString(), row.geometry);
         QStringList digits;
         for (int pin = row.firstPin; pin <= row.lastPin; ++pin)
             digits << QString::number(pin);

@@ -26,7 +26,10 @@ inline constexpr TwipRect ColumnHeader{5880, 120, 2655, 255};
 // PinRowTop + PinRowPitch * (p - 1).
 inline constexpr int PinRowTop = 480;
 inline constexpr int PinRowPitch = 360;
-inline constexpr int pinRowTop(int pin) { return PinRowTop + PinRowPitch * (pin - 1); }
+inline constexpr int pinRowTop(int pin)
+{
+    return PinRowTop + PinRowPitch * (pin - 1);
+}
 
 struct LegendRow
 {
@@ -61,10 +64,13 @@ inline constexpr int LineButtonOffset = 150; // left of the pin text box column
 // the 9-pin connector seen from the front.
 inline constexpr QSize ConnectorPanelSize{3615, 2175};
 inline constexpr int IndicatorSize = 375;
+// One line per row of the connector.
+// clang-format off
 inline constexpr std::array<QPoint, PinCount> IndicatorPlace{{
     {600, 600}, {1080, 600}, {1560, 600}, {2040, 600}, {2520, 600},
     {840, 1080}, {1320, 1080}, {1800, 1080}, {2280, 1080},
 }};
+// clang-format on
 
 // The pin-number labels: each number stands over (or under) the indicator of
 // its pin. The blanks between them are computed for the font in use.
@@ -90,7 +96,7 @@ struct SettingListDesign
     std::span<const char *const> items;
     const char *initialText;
 };
-inline constexpr const char *SpeedItems[] = {"110", "300", "600", "1200", "2400", "4800",
+inline constexpr const char *SpeedItems[] = {"110",  "300",   "600",   "1200",  "2400",  "4800",
                                              "9600", "14400", "19200", "38400", "57600", "115200"};
 inline constexpr const char *ParityItems[] = {"n", "e", "o", "s", "m"};
 inline constexpr const char *DataBitsItems[] = {"5", "6", "7", "8"};

@@ -115,10 +115,18 @@ int handleModemRequest(dev_t device, unsigned long request, int *bits)
     std::lock_guard lock(stateMutex);
     DeviceState &state = devices()[device];
     switch (request) {
-    case TIOCMGET: *bits = state.modemBits(); break;
-    case TIOCMSET: state.setModemBits(*bits); break;
-    case TIOCMBIS: state.setModemBits(state.modemBits() | *bits); break;
-    case TIOCMBIC: state.setModemBits(state.modemBits() & ~*bits); break;
+    case TIOCMGET:
+        *bits = state.modemBits();
+        break;
+    case TIOCMSET:
+        state.setModemBits(*bits);
+        break;
+    case TIOCMBIS:
+        state.setModemBits(state.modemBits() | *bits);
+        break;
+    case TIOCMBIC:
+        state.setModemBits(state.modemBits() & ~*bits);
+        break;
     }
     return 0;
 }
@@ -225,8 +233,8 @@ extern "C" int ioctl(int fd, unsigned long request, ...) noexcept
     void *argument = va_arg(arguments, void *);
     va_end(arguments);
 
-    const bool concernsRig = isModemRequest(request) || request == TIOCEXCL || isGetTermios(request)
-        || isSetTermios(request);
+    const bool concernsRig =
+        isModemRequest(request) || request == TIOCEXCL || isGetTermios(request) || isSetTermios(request);
     const std::optional<dev_t> device = concernsRig ? ptySlaveDevice(fd) : std::nullopt;
     if (!device)
         return realIoctl(fd, request, argument);

@@ -62,7 +62,11 @@ bool isEnabled();
 class Disabled
 {
 public:
-    Disabled() : m_wasEnabled(isEnabled()) { setEnabled(false); }
+    Disabled()
+        : m_wasEnabled(isEnabled())
+    {
+        setEnabled(false);
+    }
     ~Disabled() { setEnabled(m_wasEnabled); }
     Disabled(const Disabled &) = delete;
     Disabled &operator=(const Disabled &) = delete;
