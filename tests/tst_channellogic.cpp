@@ -1,6 +1,7 @@
 #include "messagewatcher.h"
 #include "ptypair.h"
 #include "ptyrig.h"
+#include "windowtesting.h"
 
 #include "channel/pollcycle.h"
 #include "channel/settinglists.h"
@@ -21,24 +22,6 @@ namespace {
 
 constexpr auto Deadline = std::chrono::seconds(5);
 
-void choose(QComboBox *list, const QString &item)
-{
-    // What a pick from the drop-down does: the item becomes current, then Click.
-    list->setCurrentIndex(list->findText(item));
-    Q_EMIT list->activated(list->currentIndex());
-}
-
-void typeInto(QComboBox *list, const QString &text)
-{
-    list->lineEdit()->selectAll();
-    QTest::keyClicks(list->lineEdit(), text);
-}
-
-void click(QWidget *control)
-{
-    QTest::mouseClick(control, Qt::LeftButton, {}, control->rect().center());
-}
-
 QList<OleColor> indicatorColours(const ChannelControls &channel)
 {
     QList<OleColor> colours;
@@ -48,6 +31,8 @@ QList<OleColor> indicatorColours(const ChannelControls &channel)
 }
 
 } // namespace
+
+using namespace WindowTesting;
 
 class ChannelLogicTest : public QObject
 {
@@ -73,17 +58,9 @@ private Q_SLOTS:
     void loopbackPlugEndToEndWithTheRealTimer();
 
 private:
-    // A channel given no device gets one that cannot exist: no test may
-    // reach the machine's own serial ports.
-    Form1 &open(Form1::DeviceNames devices)
+    Form1 &open(const Form1::DeviceNames &devices)
     {
-        for (std::size_t i = 0; i < devices.size(); ++i) {
-            if (devices[i].isEmpty())
-                devices[i] = QStringLiteral("/dev/sernix-test-absent-%1").arg(i + 1);
-        }
-        window = std::make_unique<Form1>(devices);
-        window->Timer1.stop(); // most tests drive the ticks themselves
-        window->show();
+        window = WindowTesting::openWindow(devices);
         return *window;
     }
 

@@ -11,6 +11,7 @@
 #include "messagewatcher.h"
 #include "ptypair.h"
 #include "stderrcapture.h"
+#include "windowtesting.h"
 
 #include "channel/mscomm.h"
 #include "window/application.h"
@@ -75,17 +76,6 @@ int openAsNobody(const QString &path)
 
 // --- driving the window -----------------------------------------------------
 
-void click(QWidget *control)
-{
-    QTest::mouseClick(control, Qt::LeftButton, {}, control->rect().center());
-}
-
-void choose(QComboBox *list, const QString &item)
-{
-    list->setCurrentIndex(list->findText(item));
-    Q_EMIT list->activated(list->currentIndex());
-}
-
 constexpr int ReceivePin = 2;
 constexpr int TransmitPin = 3;
 
@@ -107,7 +97,7 @@ QString receiveThroughTicks(Form1 &form, const ChannelControls &channel, qsizety
     while (received.size() < count && !deadline.hasExpired()) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         form.Timer1_Timer();
-        received += channel.pin(ReceivePin)->text();
+        received += channel.pin(ReceivePin)->Text();
     }
     return received;
 }
@@ -149,6 +139,8 @@ constexpr bool addressSanitizer = false;
 
 } // namespace
 
+using namespace WindowTesting;
+
 class FaultsTest : public QObject
 {
     Q_OBJECT
@@ -164,17 +156,9 @@ private Q_SLOTS:
     void slowLineWithLongTextKeepsMemoryBounded();
 
 private:
-    // A channel given no device gets one that cannot exist: no test may
-    // reach the machine's own serial ports.
-    Form1 &open(Form1::DeviceNames devices)
+    Form1 &open(const Form1::DeviceNames &devices)
     {
-        for (std::size_t i = 0; i < devices.size(); ++i) {
-            if (devices[i].isEmpty())
-                devices[i] = QStringLiteral("/dev/sernix-test-absent-%1").arg(i + 1);
-        }
-        window = std::make_unique<Form1>(devices);
-        window->Timer1.stop(); // the tests drive the ticks themselves
-        window->show();
+        window = WindowTesting::openWindow(devices);
         return *window;
     }
 
@@ -318,7 +302,7 @@ void FaultsTest::textOutsideLatin1IsNotSentAndTheCycleGoesOn()
     for (int tick = 0; tick < 6; ++tick) {
         QCoreApplication::processEvents();
         form.Timer1_Timer();
-        received += device.pin(ReceivePin)->text();
+        received += device.pin(ReceivePin)->Text();
         // The rest of the cycle ran after the refused send: the lines are shown.
         for (const ChannelControls *channel : {&device, &plug}) {
             QCOMPARE(channel->pin(4)->text(), QStringLiteral("True"));
@@ -376,7 +360,7 @@ void FaultsTest::slowLineWithLongTextKeepsMemoryBounded()
         form.Timer1_Timer();
         QCoreApplication::processEvents();
         peak = std::max(peak, form.MSComm1.OutBufferCount());
-        echoed += channel.pin(ReceivePin)->text();
+        echoed += channel.pin(ReceivePin)->Text();
         if (tick == SettleTicks)
             residentAfterSettling = residentKiB();
     }
