@@ -124,7 +124,9 @@ void reset(const ChannelControls &channel)
     channel.dtrButton->setBackColor(OleColors::ButtonFace);
     guarded([&] { channel.serialControl->setRTSEnable(false); });
     channel.rtsButton->setBackColor(OleColors::ButtonFace);
-    channel.captionLabel->clear();
+    // setText, unlike clear(), does nothing when the caption is already empty:
+    // an off channel is reset at every tick.
+    channel.captionLabel->setText(QString());
 }
 
 } // namespace PollCycle
