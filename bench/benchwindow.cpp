@@ -3,8 +3,8 @@
 #include "harness.h"
 #include "readcounter.h"
 
+#include "controls/controls.h"
 #include "ptypair.h"
-#include "window/controls.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -138,12 +138,12 @@ bool BenchWindow::switchOn(const QString &settings)
 void BenchWindow::setTransmitText(const QString &text)
 {
     for (int number = 1; number <= lineCount(); ++number)
-        channel(number).pin(3)->setText(text);
+        channel(number).pin(Pin::Td)->setText(text);
 }
 
 QByteArray BenchWindow::shown(int number) const
 {
-    return channel(number).pin(2)->Text().toLatin1();
+    return channel(number).pin(Pin::Rd)->Text().toLatin1();
 }
 
 quint64 BenchWindow::bytesReadByPorts()

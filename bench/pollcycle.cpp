@@ -5,7 +5,7 @@
 #include "benchmarks.h"
 #include "benchwindow.h"
 
-#include "window/controls.h"
+#include "controls/controls.h"
 
 #include <QCoreApplication>
 

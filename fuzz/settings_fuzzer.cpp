@@ -5,7 +5,7 @@
 
 #include "settingsinvariants.h"
 
-#include "channel/mscomm.h"
+#include "serial/mscomm.h"
 
 #include <QString>
 

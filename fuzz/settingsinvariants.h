@@ -10,9 +10,9 @@
 // refuses a good string or lets a bad one through is caught, not only one
 // that crashes or contradicts itself.
 
-#include "channel/commerror.h"
-#include "channel/linesettings.h"
-#include "channel/mscomm.h"
+#include "serial/commerror.h"
+#include "serial/linesettings.h"
+#include "serial/mscomm.h"
 #include "channel/settinglists.h"
 
 #include <QRegularExpression>

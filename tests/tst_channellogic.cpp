@@ -5,8 +5,8 @@
 
 #include "channel/pollcycle.h"
 #include "channel/settinglists.h"
+#include "controls/controls.h"
 #include "window/application.h"
-#include "window/controls.h"
 #include "window/form1.h"
 #include "window/module1.h"
 
@@ -25,7 +25,7 @@ constexpr auto Deadline = std::chrono::seconds(5);
 QList<OleColor> indicatorColours(const ChannelControls &channel)
 {
     QList<OleColor> colours;
-    for (int pin = 1; pin <= PinCount; ++pin)
+    for (Pin pin : AllPins)
         colours << channel.pinIndicator(pin)->BackColor();
     return colours;
 }
@@ -75,12 +75,12 @@ void ChannelLogicTest::transmitsEverySecondTickWhileTheBoxHoldsText()
     click(channel.enableBox);
     QVERIFY(form.MSComm1.PortOpen());
 
-    QTest::keyClicks(channel.pin(3), "hi");
+    QTest::keyClicks(channel.pin(Pin::Td), "hi");
     QList<OleColor> rhythm;
     QByteArray sent;
     for (int tick = 1; tick <= 6; ++tick) {
         form.Timer1_Timer();
-        rhythm << channel.pinIndicator(3)->BackColor();
+        rhythm << channel.pinIndicator(Pin::Td)->BackColor();
         if (tick % 2 == 1)
             sent += pty.readFromMaster(2, QDeadlineTimer(Deadline));
     }
@@ -89,21 +89,21 @@ void ChannelLogicTest::transmitsEverySecondTickWhileTheBoxHoldsText()
                               OleColors::Red, OleColors::WindowBackground}));
     QTRY_COMPARE(form.MSComm1.OutBufferCount(), 0);
     sent += pty.readFromMaster();
-    QCOMPARE(sent, QByteArray("hihihi"));                   // nothing added, nothing on the quiet ticks
-    QCOMPARE(channel.pin(3)->Text(), QStringLiteral("hi")); // a send never clears the box
+    QCOMPARE(sent, QByteArray("hihihi"));                         // nothing added, nothing on the quiet ticks
+    QCOMPARE(channel.pin(Pin::Td)->Text(), QStringLiteral("hi")); // a send never clears the box
 
     // Emptied between ticks: no send and the latch falls back to 1, so text
     // typed later goes out at the first tick that finds it.
     form.Timer1_Timer(); // sends (latch was 1 after tick 6)
     QCOMPARE(pty.readFromMaster(2, QDeadlineTimer(Deadline)), QByteArray("hi"));
     QCOMPARE(Module1::TransmitLatch[0], qint16(2));
-    channel.pin(3)->clear();
+    channel.pin(Pin::Td)->clear();
     form.Timer1_Timer();
     QCOMPARE(Module1::TransmitLatch[0], qint16(1));
-    QCOMPARE(channel.pinIndicator(3)->BackColor(), OleColors::WindowBackground);
-    channel.pin(3)->insert(QStringLiteral("~\u00e9"));
+    QCOMPARE(channel.pinIndicator(Pin::Td)->BackColor(), OleColors::WindowBackground);
+    channel.pin(Pin::Td)->insert(QStringLiteral("~\u00e9"));
     form.Timer1_Timer();
-    QCOMPARE(channel.pinIndicator(3)->BackColor(), OleColors::Red);
+    QCOMPARE(channel.pinIndicator(Pin::Td)->BackColor(), OleColors::Red);
     QCOMPARE(pty.readFromMaster(2, QDeadlineTimer(Deadline)), QByteArray("~\xe9"));
 }
 
@@ -123,15 +123,15 @@ void ChannelLogicTest::receiveBoxShowsOnlyWhatCameSinceTheLastTick()
     while (received.size() < bytes.size() && !deadline.hasExpired()) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
         form.Timer1_Timer();
-        received += channel.pin(2)->Text();
-        if (!channel.pin(2)->Text().isEmpty())
-            QCOMPARE(channel.pinIndicator(2)->BackColor(), OleColors::Green);
+        received += channel.pin(Pin::Rd)->Text();
+        if (!channel.pin(Pin::Rd)->Text().isEmpty())
+            QCOMPARE(channel.pinIndicator(Pin::Rd)->BackColor(), OleColors::Green);
     }
     QCOMPARE(received, QString::fromLatin1(bytes)); // every byte value, once, in order
 
     form.Timer1_Timer(); // a quiet tick
-    QVERIFY(channel.pin(2)->Text().isEmpty());
-    QCOMPARE(channel.pinIndicator(2)->BackColor(), OleColors::WindowBackground);
+    QVERIFY(channel.pin(Pin::Rd)->Text().isEmpty());
+    QCOMPARE(channel.pinIndicator(Pin::Rd)->BackColor(), OleColors::WindowBackground);
 }
 
 void ChannelLogicTest::indicatorsFollowTheLines_data()
@@ -152,20 +152,20 @@ void ChannelLogicTest::indicatorsFollowTheLines()
 
     const auto lines = [&] {
         QStringList texts;
-        for (int pin : {1, 4, 6, 7, 8})
+        for (Pin pin : {Pin::Dcd, Pin::Dtr, Pin::Dsr, Pin::Rts, Pin::Cts})
             texts << channel.pin(pin)->Text();
         return texts;
     };
     const auto colours = [&] {
         QList<OleColor> result;
-        for (int pin : {1, 4, 6, 7, 8})
+        for (Pin pin : {Pin::Dcd, Pin::Dtr, Pin::Dsr, Pin::Rts, Pin::Cts})
             result << channel.pinIndicator(pin)->BackColor();
         return result;
     };
     constexpr OleColor Idle = OleColors::WindowBackground;
     QCOMPARE(lines(), QStringList({"False", "False", "False", "False", "False"}));
     QCOMPARE(colours(), QList<OleColor>({Idle, Idle, Idle, Idle, Idle}));
-    QCOMPARE(channel.pin(5)->Text(), QStringLiteral("0"));
+    QCOMPARE(channel.pin(Pin::Gnd)->Text(), QStringLiteral("0"));
 
     // DTR comes back on DSR and DCD, RTS on CTS.
     click(channel.dtrButton);
@@ -195,20 +195,21 @@ void ChannelLogicTest::forcedInputLinesLightTheirIndicators()
     // A modem that raises carrier and clear-to-send on its own.
     PtyRig::forceInputs(pty, {.dcd = true, .dsr = false, .cts = true, .ri = true});
     form.Timer1_Timer();
-    QCOMPARE(channel.pin(1)->Text(), QStringLiteral("True"));
-    QCOMPARE(channel.pin(6)->Text(), QStringLiteral("False"));
-    QCOMPARE(channel.pin(8)->Text(), QStringLiteral("True"));
+    QCOMPARE(channel.pin(Pin::Dcd)->Text(), QStringLiteral("True"));
+    QCOMPARE(channel.pin(Pin::Dsr)->Text(), QStringLiteral("False"));
+    QCOMPARE(channel.pin(Pin::Cts)->Text(), QStringLiteral("True"));
     QCOMPARE(indicatorColours(channel),
              (QList<OleColor>{OleColors::Green, OleColors::WindowBackground, OleColors::WindowBackground,
                               OleColors::WindowBackground, OleColors::WindowBackground, OleColors::WindowBackground,
                               OleColors::WindowBackground, OleColors::Green, OleColors::WindowBackground}));
-    QVERIFY(channel.pin(9)->Text().isEmpty()); // RI is never shown
+    QVERIFY(channel.pin(Pin::Ri)->Text().isEmpty()); // RI is never shown
 
     PtyRig::forceInputs(pty, {.dcd = false, .dsr = true});
     form.Timer1_Timer();
-    QCOMPARE(channel.pinIndicator(1)->BackColor(), OleColors::WindowBackground);
-    QCOMPARE(channel.pinIndicator(6)->BackColor(), OleColors::Green);
-    QCOMPARE(channel.pinIndicator(8)->BackColor(), OleColors::WindowBackground); // back to its wiring: RTS is off
+    QCOMPARE(channel.pinIndicator(Pin::Dcd)->BackColor(), OleColors::WindowBackground);
+    QCOMPARE(channel.pinIndicator(Pin::Dsr)->BackColor(), OleColors::Green);
+    QCOMPARE(channel.pinIndicator(Pin::Cts)->BackColor(),
+             OleColors::WindowBackground); // back to its wiring: RTS is off
 }
 
 void ChannelLogicTest::offChannelIsResetAtEveryTick()
@@ -223,8 +224,8 @@ void ChannelLogicTest::offChannelIsResetAtEveryTick()
     form.Timer1_Timer();
     QCOMPARE(PtyRig::outputs(pty).dtr, true);
     QVERIFY(!channel.captionLabel->text().isEmpty());
-    channel.pin(9)->setText(QStringLiteral("x"));
-    channel.pinIndicator(9)->setBackColor(OleColors::Green);
+    channel.pin(Pin::Ri)->setText(QStringLiteral("x"));
+    channel.pinIndicator(Pin::Ri)->setBackColor(OleColors::Green);
     const qint16 latch = Module1::TransmitLatch[0];
 
     // Greyed counts as off; so does clear.
@@ -232,12 +233,12 @@ void ChannelLogicTest::offChannelIsResetAtEveryTick()
         channel.enableBox->setValue(value);
         QCOMPARE(channel.enableBox->Value(), value);
         QVERIFY(!form.MSComm1.PortOpen());
-        QTest::keyClicks(channel.pin(3), "typed while off");
+        QTest::keyClicks(channel.pin(Pin::Td), "typed while off");
         form.Timer1_Timer();
-        for (int pin = 1; pin <= PinCount; ++pin)
+        for (Pin pin : AllPins)
             QVERIFY(channel.pin(pin)->Text().isEmpty());
         QCOMPARE(indicatorColours(channel).mid(0, 8), QList<OleColor>(8, OleColors::WindowBackground));
-        QCOMPARE(channel.pinIndicator(9)->BackColor(), OleColors::Green); // never touched
+        QCOMPARE(channel.pinIndicator(Pin::Ri)->BackColor(), OleColors::Green); // never touched
         QCOMPARE(channel.dtrButton->BackColor(), OleColors::ButtonFace);
         QCOMPARE(channel.rtsButton->BackColor(), OleColors::ButtonFace);
         QVERIFY(!form.MSComm1.DTREnable());
@@ -259,7 +260,7 @@ void ChannelLogicTest::offChannelIsResetAtEveryTick()
     for (int n = 1; n <= ChannelCount; ++n) {
         form.channel(n).serialControl->setDTREnable(true);
         form.channel(n).serialControl->setRTSEnable(true);
-        for (int pin = 1; pin <= PinCount; ++pin)
+        for (Pin pin : AllPins)
             form.channel(n).pin(pin)->setText(QStringLiteral("stale"));
         form.channel(n).captionLabel->setText(QStringLiteral("stale"));
     }
@@ -268,7 +269,7 @@ void ChannelLogicTest::offChannelIsResetAtEveryTick()
         QVERIFY(!form.channel(n).serialControl->DTREnable());
         QVERIFY(!form.channel(n).serialControl->RTSEnable());
         QVERIFY(form.channel(n).captionLabel->text().isEmpty());
-        for (int pin = 1; pin <= PinCount; ++pin)
+        for (Pin pin : AllPins)
             QVERIFY(form.channel(n).pin(pin)->Text().isEmpty());
     }
 }
@@ -317,7 +318,7 @@ void ChannelLogicTest::portHeldByAnotherChannelIsNotFound()
 
     // Channel 1 is untouched and still carries data.
     QVERIFY(form.MSComm1.PortOpen());
-    QTest::keyClicks(form.channel(1).pin(3), "ok");
+    QTest::keyClicks(form.channel(1).pin(Pin::Td), "ok");
     form.Timer1_Timer();
     QCOMPARE(pty.readFromMaster(2, QDeadlineTimer(Deadline)), QByteArray("ok"));
 }
@@ -451,8 +452,8 @@ void ChannelLogicTest::handshakingTextsAndNames()
     QCOMPARE(SettingLists::handshakingNumber(QStringLiteral(" 2 ")), 2);
     QCOMPARE(SettingLists::handshakingNumber(QStringLiteral("2.5")), std::nullopt);
     QCOMPARE(SettingLists::handshakingNumber(QString()), std::nullopt);
-    QCOMPARE(PollCycle::handshakeName(7), QString());
-    QCOMPARE(PollCycle::handshakeName(-1), QString());
+    QCOMPARE(MSCommLib::handshakeName(7), QString());
+    QCOMPARE(MSCommLib::handshakeName(-1), QString());
     QVERIFY(PollCycle::readsTrue(QStringLiteral("True")));
     QVERIFY(!PollCycle::readsTrue(QString()));
     QVERIFY(!PollCycle::readsTrue(QStringLiteral("False")));
@@ -482,7 +483,7 @@ void ChannelLogicTest::unpluggedPortKeepsTheCycleGoing()
     Form1 &form = open({QString(), QString(), pty.slavePath()});
     const ChannelControls &channel = form.channel(3);
     click(channel.enableBox);
-    QTest::keyClicks(channel.pin(3), "data");
+    QTest::keyClicks(channel.pin(Pin::Td), "data");
     form.Timer1.start();
     QSignalSpy ticks(&form.Timer1, &QTimer::timeout);
     QVERIFY(ticks.wait(2000));
@@ -492,7 +493,7 @@ void ChannelLogicTest::unpluggedPortKeepsTheCycleGoing()
         QVERIFY(ticks.wait(2000));
     QCOMPARE(channel.enableBox->Value(), EnableBox::Ticked);
     QVERIFY(messages.seen.isEmpty());
-    QCOMPARE(channel.pin(5)->Text(), QStringLiteral("0")); // the refresh still runs to its end
+    QCOMPARE(channel.pin(Pin::Gnd)->Text(), QStringLiteral("0")); // the refresh still runs to its end
     click(channel.enableBox);
     QVERIFY(!form.MSComm3.PortOpen());
     QVERIFY(messages.seen.isEmpty());
@@ -505,13 +506,13 @@ void ChannelLogicTest::loopbackPlugEndToEndWithTheRealTimer()
     form.Timer1.start();
     click(channel.enableBox);
     QTRY_COMPARE(channel.captionLabel->text(), QStringLiteral("9600,n,8,1  comNone"));
-    QTest::keyClicks(channel.pin(3), "hello");
-    QTRY_COMPARE_WITH_TIMEOUT(channel.pin(2)->Text(), QStringLiteral("hello"), 5000);
-    QCOMPARE(channel.pinIndicator(2)->BackColor(), OleColors::Green);
+    QTest::keyClicks(channel.pin(Pin::Td), "hello");
+    QTRY_COMPARE_WITH_TIMEOUT(channel.pin(Pin::Rd)->Text(), QStringLiteral("hello"), 5000);
+    QCOMPARE(channel.pinIndicator(Pin::Rd)->BackColor(), OleColors::Green);
     click(channel.dtrButton);
-    QTRY_COMPARE(channel.pin(4)->Text(), QStringLiteral("True"));
-    QCOMPARE(channel.pin(6)->Text(), QStringLiteral("True"));
-    QCOMPARE(channel.pinIndicator(1)->BackColor(), OleColors::Green);
+    QTRY_COMPARE(channel.pin(Pin::Dtr)->Text(), QStringLiteral("True"));
+    QCOMPARE(channel.pin(Pin::Dsr)->Text(), QStringLiteral("True"));
+    QCOMPARE(channel.pinIndicator(Pin::Dcd)->BackColor(), OleColors::Green);
     choose(channel.list(SettingRole::Speed), QStringLiteral("19200"));
     QTRY_COMPARE(channel.captionLabel->text(), QStringLiteral("19200,n,8,1  comNone"));
 }

@@ -13,9 +13,9 @@
 #include "stderrcapture.h"
 #include "windowtesting.h"
 
-#include "channel/mscomm.h"
+#include "controls/controls.h"
+#include "serial/mscomm.h"
 #include "window/application.h"
-#include "window/controls.h"
 #include "window/form1.h"
 
 #include <QComboBox>
@@ -76,17 +76,14 @@ int openAsNobody(const QString &path)
 
 // --- driving the window -----------------------------------------------------
 
-constexpr int ReceivePin = 2;
-constexpr int TransmitPin = 3;
-
 // The channel sends on every second tick; two ticks send the box's text
 // exactly once, wherever the latch stood.
 void sendOnce(Form1 &form, const ChannelControls &channel, const QString &text)
 {
-    channel.pin(TransmitPin)->setText(text);
+    channel.pin(Pin::Td)->setText(text);
     form.Timer1_Timer();
     form.Timer1_Timer();
-    channel.pin(TransmitPin)->clear();
+    channel.pin(Pin::Td)->clear();
 }
 
 // Ticks until the receive boxes have shown `count` characters in all.
@@ -97,7 +94,7 @@ QString receiveThroughTicks(Form1 &form, const ChannelControls &channel, qsizety
     while (received.size() < count && !deadline.hasExpired()) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         form.Timer1_Timer();
-        received += channel.pin(ReceivePin)->Text();
+        received += channel.pin(Pin::Rd)->Text();
     }
     return received;
 }
@@ -185,13 +182,13 @@ void FaultsTest::deviceThatVanishesWorksAgainWhenBackAndTickedAgain()
 
     first->unplug();
     QTRY_VERIFY_WITH_TIMEOUT(portReportsAFault(form.MSComm2), DeadlineMs);
-    channel.pin(TransmitPin)->setText(QStringLiteral("into the void"));
+    channel.pin(Pin::Td)->setText(QStringLiteral("into the void"));
     for (int tick = 0; tick < 4; ++tick) {
         form.Timer1_Timer();
         QCoreApplication::processEvents();
     }
     QCOMPARE(channel.enableBox->Value(), EnableBox::Ticked);
-    channel.pin(TransmitPin)->clear();
+    channel.pin(Pin::Td)->clear();
     first.reset();
 
     PtyPair second;
@@ -295,19 +292,19 @@ void FaultsTest::textOutsideLatin1IsNotSentAndTheCycleGoesOn()
         click(channel->enableBox);
         click(channel->dtrButton);
         // Good characters before the bad one: none of them may leave either.
-        channel->pin(TransmitPin)->setText(QStringLiteral("price: 5 \u20ac, plug \U0001F50C"));
+        channel->pin(Pin::Td)->setText(QStringLiteral("price: 5 \u20ac, plug \U0001F50C"));
     }
     QCOMPARE(pty.writeToMaster("in"), 2);
     QString received;
     for (int tick = 0; tick < 6; ++tick) {
         QCoreApplication::processEvents();
         form.Timer1_Timer();
-        received += device.pin(ReceivePin)->Text();
+        received += device.pin(Pin::Rd)->Text();
         // The rest of the cycle ran after the refused send: the lines are shown.
         for (const ChannelControls *channel : {&device, &plug}) {
-            QCOMPARE(channel->pin(4)->text(), QStringLiteral("True"));
-            QCOMPARE(channel->pin(5)->text(), QStringLiteral("0"));
-            QCOMPARE(channel->pin(6)->text(), QStringLiteral("True"));
+            QCOMPARE(channel->pin(Pin::Dtr)->text(), QStringLiteral("True"));
+            QCOMPARE(channel->pin(Pin::Gnd)->text(), QStringLiteral("0"));
+            QCOMPARE(channel->pin(Pin::Dsr)->text(), QStringLiteral("True"));
         }
     }
     received += receiveThroughTicks(form, device, 2 - received.size());
@@ -348,8 +345,8 @@ void FaultsTest::slowLineWithLongTextKeepsMemoryBounded()
         text[i] = char('a' + i % 26);
     text.front() = '<';
     text.back() = '>';
-    channel.pin(TransmitPin)->setText(QString::fromLatin1(text));
-    QCOMPARE(channel.pin(TransmitPin)->text().size(), text.size());
+    channel.pin(Pin::Td)->setText(QString::fromLatin1(text));
+    QCOMPARE(channel.pin(Pin::Td)->text().size(), text.size());
 
     constexpr int Ticks = 2000;
     constexpr int SettleTicks = 200;
@@ -360,7 +357,7 @@ void FaultsTest::slowLineWithLongTextKeepsMemoryBounded()
         form.Timer1_Timer();
         QCoreApplication::processEvents();
         peak = std::max(peak, form.MSComm1.OutBufferCount());
-        echoed += channel.pin(ReceivePin)->Text();
+        echoed += channel.pin(Pin::Rd)->Text();
         if (tick == SettleTicks)
             residentAfterSettling = residentKiB();
     }
@@ -377,7 +374,7 @@ void FaultsTest::slowLineWithLongTextKeepsMemoryBounded()
         QVERIFY2(growthKiB < 8 * 1024, qPrintable(QStringLiteral("grew by %1 KiB").arg(growthKiB)));
     }
 
-    channel.pin(TransmitPin)->clear();
+    channel.pin(Pin::Td)->clear();
     if (simulated) {
         // At 110 baud a few characters made it round in the meantime, in order.
         QCOMPARE(echoed, QString::fromLatin1(text.left(echoed.size())));

@@ -1,4 +1,4 @@
-#include "channel/mscomm.h"
+#include "serial/mscomm.h"
 
 #include "ptypair.h"
 #include "ptyrig.h"

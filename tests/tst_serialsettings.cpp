@@ -1,6 +1,6 @@
-#include "channel/linesettings.h"
-#include "channel/mscomm.h"
-#include "channel/openfailure.h"
+#include "serial/linesettings.h"
+#include "serial/mscomm.h"
+#include "serial/openfailure.h"
 
 #include <QTemporaryFile>
 #include <QTest>

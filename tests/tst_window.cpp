@@ -1,6 +1,6 @@
+#include "controls/controls.h"
 #include "window/abouttexts.h"
 #include "window/application.h"
-#include "window/controls.h"
 #include "window/form1.h"
 #include "window/module1.h"
 
@@ -84,7 +84,7 @@ void WindowTest::startsClearWithDesignTexts()
         QCOMPARE(channel.enableBox->Value(), 0);
         QCOMPARE(channel.enableBox->text(), QStringLiteral("Com%1").arg(n));
         QVERIFY(channel.captionLabel->text().isEmpty());
-        for (int pin = 1; pin <= PinCount; ++pin) {
+        for (Pin pin : AllPins) {
             QVERIFY(channel.pin(pin)->text().isEmpty());
             QCOMPARE(channel.pinIndicator(pin)->BackColor(), OleColors::WindowBackground);
         }
@@ -116,7 +116,7 @@ void WindowTest::channelMapNamesTheRightControls()
         const ChannelControls &channel = window->channel(n);
         auto *panel = named<QWidget>(window.get(), QStringLiteral("Frame2(%1)").arg(n - 1));
         QCOMPARE(channel.captionLabel->parentWidget(), panel);
-        for (int pin = 1; pin <= PinCount; ++pin)
+        for (Pin pin : AllPins)
             QCOMPARE(channel.pinIndicator(pin)->parentWidget(), panel);
     }
     QCOMPARE(window->channel(3).captionLabel->objectName(), QStringLiteral("Label16"));
@@ -160,14 +160,15 @@ void WindowTest::channelMapNamesTheRightControls()
 
 void WindowTest::pinGridReadsAgainstLegendAndHeader()
 {
-    for (int pin = 1; pin <= PinCount; ++pin) {
-        auto *legend = named<QLabel>(window.get(), QStringLiteral("Label%1").arg(pin + 2));
-        QVERIFY2(legend->text().startsWith(QString::number(pin) + QLatin1Char('(')), qPrintable(legend->text()));
+    for (Pin pin : AllPins) {
+        auto *legend = named<QLabel>(window.get(), QStringLiteral("Label%1").arg(pinNumber(pin) + 2));
+        QVERIFY2(legend->text().startsWith(QString::number(pinNumber(pin)) + QLatin1Char('(')),
+                 qPrintable(legend->text()));
         for (int n = 1; n <= ChannelCount; ++n) {
             const QRect box = window->channel(n).pin(pin)->geometry();
             QCOMPARE(box.top(), legend->geometry().top());
             QVERIFY(legend->geometry().right() < window->channel(1).pin(pin)->x());
-            QCOMPARE(box.left(), window->channel(n).pin(1)->x());
+            QCOMPARE(box.left(), window->channel(n).pin(Pin::Dcd)->x());
             if (n > 1)
                 QVERIFY(window->channel(n - 1).pin(pin)->geometry().right() < box.left());
         }
@@ -175,7 +176,7 @@ void WindowTest::pinGridReadsAgainstLegendAndHeader()
     // Line buttons stand just left of their line's box, between the columns.
     for (int n = 1; n <= ChannelCount; ++n) {
         const ChannelControls &channel = window->channel(n);
-        for (auto [button, pin] : {std::pair{channel.dtrButton, 4}, std::pair{channel.rtsButton, 7}}) {
+        for (auto [button, pin] : {std::pair{channel.dtrButton, Pin::Dtr}, std::pair{channel.rtsButton, Pin::Rts}}) {
             const QRect box = channel.pin(pin)->geometry();
             QCOMPARE(button->y(), box.y());
             QVERIFY(button->geometry().right() < box.left());
@@ -190,21 +191,21 @@ void WindowTest::connectorPanelsDrawTheConnector()
 {
     for (int n = 1; n <= ChannelCount; ++n) {
         const ChannelControls &channel = window->channel(n);
-        const QRect panel = channel.pinIndicator(1)->parentWidget()->rect();
-        for (int pin = 1; pin <= PinCount; ++pin) {
+        const QRect panel = channel.pinIndicator(Pin::Dcd)->parentWidget()->rect();
+        for (Pin pin : AllPins) {
             const QRect shape = channel.pinIndicator(pin)->geometry();
             QVERIFY(panel.contains(shape));
             QCOMPARE(shape.width(), shape.height());
-            const int rowLeader = pin <= 5 ? 1 : 6;
+            const Pin rowLeader = pin <= Pin::Gnd ? Pin::Dcd : Pin::Dsr;
             QCOMPARE(shape.y(), channel.pinIndicator(rowLeader)->y());
-            if (pin != 1 && pin != 6)
-                QVERIFY(channel.pinIndicator(pin - 1)->geometry().right() < shape.left());
+            if (pin != rowLeader)
+                QVERIFY(channel.pinIndicator(Pin(pinNumber(pin) - 1))->geometry().right() < shape.left());
         }
         // The lower row sits half a pitch in, between the pins above it.
-        const int pitch = channel.pinIndicator(2)->x() - channel.pinIndicator(1)->x();
-        QCOMPARE(channel.pinIndicator(6)->x() - channel.pinIndicator(1)->x(), pitch / 2);
-        QVERIFY(channel.pinIndicator(6)->y() > channel.pinIndicator(1)->geometry().bottom());
-        QVERIFY(channel.captionLabel->y() > channel.pinIndicator(9)->geometry().bottom());
+        const int pitch = channel.pinIndicator(Pin::Rd)->x() - channel.pinIndicator(Pin::Dcd)->x();
+        QCOMPARE(channel.pinIndicator(Pin::Dsr)->x() - channel.pinIndicator(Pin::Dcd)->x(), pitch / 2);
+        QVERIFY(channel.pinIndicator(Pin::Dsr)->y() > channel.pinIndicator(Pin::Dcd)->geometry().bottom());
+        QVERIFY(channel.captionLabel->y() > channel.pinIndicator(Pin::Ri)->geometry().bottom());
         QCOMPARE(channel.captionLabel->alignment() & Qt::AlignHCenter, Qt::AlignHCenter);
     }
 }
@@ -244,17 +245,17 @@ void WindowTest::pinNumbersAndChannelNamesStandOverTheirPins()
         auto *lower = named<QLabel>(window.get(), QStringLiteral("Label2(%1)").arg(n - 1));
         QCOMPARE(upper->text().split(' ', Qt::SkipEmptyParts), QStringList({"1", "2", "3", "4", "5"}));
         checkWords(upper,
-                   {channel.pinIndicator(1), channel.pinIndicator(2), channel.pinIndicator(3), channel.pinIndicator(4),
-                    channel.pinIndicator(5)});
-        checkWords(
-            lower,
-            {channel.pinIndicator(6), channel.pinIndicator(7), channel.pinIndicator(8), channel.pinIndicator(9)});
+                   {channel.pinIndicator(Pin::Dcd), channel.pinIndicator(Pin::Rd), channel.pinIndicator(Pin::Td),
+                    channel.pinIndicator(Pin::Dtr), channel.pinIndicator(Pin::Gnd)});
+        checkWords(lower,
+                   {channel.pinIndicator(Pin::Dsr), channel.pinIndicator(Pin::Rts), channel.pinIndicator(Pin::Cts),
+                    channel.pinIndicator(Pin::Ri)});
     }
     auto *header = named<QLabel>(window.get(), "Label12");
     QCOMPARE(header->text().split(' ', Qt::SkipEmptyParts), QStringList({"Com1", "Com2", "Com3", "Com4"}));
-    checkWords(
-        header,
-        {window->channel(1).pin(1), window->channel(2).pin(1), window->channel(3).pin(1), window->channel(4).pin(1)});
+    checkWords(header,
+               {window->channel(1).pin(Pin::Dcd), window->channel(2).pin(Pin::Dcd), window->channel(3).pin(Pin::Dcd),
+                window->channel(4).pin(Pin::Dcd)});
 }
 
 void WindowTest::enableBoxValuesAndClicks()
@@ -275,15 +276,15 @@ void WindowTest::enableBoxValuesAndClicks()
 void WindowTest::onlyTransmitBoxesTakeTyping()
 {
     for (int n = 1; n <= ChannelCount; ++n) {
-        for (int pin = 1; pin <= PinCount; ++pin) {
+        for (Pin pin : AllPins) {
             QLineEdit *box = window->channel(n).pin(pin);
             box->setFocus();
             QTest::keyClicks(box, "ab");
-            QCOMPARE(box->text(), pin == 3 ? QStringLiteral("ab") : QString());
+            QCOMPARE(box->text(), pin == Pin::Td ? QStringLiteral("ab") : QString());
         }
     }
     // Locked boxes still let the user select and copy what they show.
-    PinTextBox *receive = window->channel(1).pin(2);
+    PinTextBox *receive = window->channel(1).pin(Pin::Rd);
     receive->setText(QStringLiteral("xyz"));
     receive->selectAll();
     QCOMPARE(receive->selectedText(), QStringLiteral("xyz"));
@@ -349,7 +350,7 @@ void WindowTest::colouredControlsShowTheirColour()
     button->setBackColor(OleColors::ButtonFace);
     QCOMPARE(centrePixel(button), face);
 
-    ShapeIndicator *indicator = window->channel(4).pinIndicator(6);
+    ShapeIndicator *indicator = window->channel(4).pinIndicator(Pin::Dsr);
     QCOMPARE(centrePixel(indicator), window->palette().color(QPalette::Base));
     indicator->setBackColor(OleColors::Green);
     QCOMPARE(centrePixel(indicator), QColor(0, 192, 0));
@@ -442,10 +443,10 @@ void WindowTest::aboutPanelCoversTheUpperLeft()
     };
     QVERIFY(covered(named<QWidget>(window.get(), "Check1")));
     QVERIFY(covered(named<QWidget>(window.get(), "Label3")));
-    QVERIFY(covered(window->channel(1).pin(5)));
+    QVERIFY(covered(window->channel(1).pin(Pin::Gnd)));
     QVERIFY(covered(window->channel(2).dtrButton));
-    QVERIFY(!covered(window->channel(3).pin(5)));
-    QVERIFY(!covered(window->channel(1).pinIndicator(1)));
+    QVERIFY(!covered(window->channel(3).pin(Pin::Gnd)));
+    QVERIFY(!covered(window->channel(1).pinIndicator(Pin::Dcd)));
 }
 
 void WindowTest::loadArmsLatchesAndTimer()

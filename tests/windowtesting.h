@@ -1,6 +1,6 @@
 #pragma once
 
-#include "window/controls.h"
+#include "controls/controls.h"
 #include "window/form1.h"
 
 #include <QComboBox>

@@ -29,7 +29,11 @@ ensure_packages() {
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
+# Configures with the given cmake arguments and builds; BUILD_TARGETS, when
+# set, names the only targets to build.
 configure_and_build() {
     cmake -S "$ROOT" -B "$BUILD_DIR" -G "Unix Makefiles" "$@" >/dev/null
-    cmake --build "$BUILD_DIR" -j"$(nproc)"
+    local targets=()
+    [ -n "${BUILD_TARGETS:-}" ] && targets=(--target ${BUILD_TARGETS})
+    cmake --build "$BUILD_DIR" -j"$(nproc)" "${targets[@]}"
 }

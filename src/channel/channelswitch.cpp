@@ -1,8 +1,8 @@
 #include "channelswitch.h"
 
-#include "messages.h"
-#include "mscomm.h"
-#include "window/controls.h"
+#include "controls/controls.h"
+#include "controls/messages.h"
+#include "serial/mscomm.h"
 
 namespace ChannelSwitch {
 

@@ -1,7 +1,7 @@
 #include "linetoggles.h"
 
-#include "mscomm.h"
-#include "window/controls.h"
+#include "controls/controls.h"
+#include "serial/mscomm.h"
 
 namespace LineToggles {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "window/channelcontrols.h"
+#include "controls/channelcontrols.h"
 
 class LineButton;
 

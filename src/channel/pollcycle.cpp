@@ -1,25 +1,15 @@
 #include "pollcycle.h"
 
-#include "mscomm.h"
-#include "window/controls.h"
+#include "transmitlatch.h"
+
+#include "controls/controls.h"
+#include "serial/mscomm.h"
 
 #include <QLabel>
-
-#include <array>
-#include <functional>
 
 namespace PollCycle {
 
 namespace {
-
-constexpr int DcdPin = 1;
-constexpr int ReceivePin = 2;
-constexpr int TransmitPin = 3;
-constexpr int DtrPin = 4;
-constexpr int GroundPin = 5;
-constexpr int DsrPin = 6;
-constexpr int RtsPin = 7;
-constexpr int CtsPin = 8;
 
 // A step the serial control may refuse: the refusal only ends that step.
 template <typename Step>
@@ -35,7 +25,7 @@ void guarded(Step &&step)
 // when the box reads true. Inputs light green, outputs red.
 struct LinePin
 {
-    int pin;
+    Pin pin;
     bool (MSCommLib::MSComm::*read)() const;
     OleColor activeColour;
 };
@@ -51,34 +41,26 @@ void showLine(const ChannelControls &channel, const LinePin &line)
 
 void showReceived(const ChannelControls &channel)
 {
-    PinTextBox *box = channel.pin(ReceivePin);
+    PinTextBox *box = channel.pin(Pin::Rd);
     guarded([&] { box->setText(channel.serialControl->Input()); });
-    channel.pinIndicator(ReceivePin)
-        ->setBackColor(box->Text().isEmpty() ? OleColors::WindowBackground : OleColors::Green);
+    channel.pinIndicator(Pin::Rd)->setBackColor(box->Text().isEmpty() ? OleColors::WindowBackground : OleColors::Green);
 }
 
 // Sends on every second tick while the transmit box holds text.
 void transmit(const ChannelControls &channel, qint16 &latch)
 {
-    const QString text = channel.pin(TransmitPin)->Text();
-    if (!text.isEmpty() && latch == 1) {
-        channel.pinIndicator(TransmitPin)->setBackColor(OleColors::Red);
+    const QString text = channel.pin(Pin::Td)->Text();
+    if (!text.isEmpty() && latch == TransmitLatch::Ready) {
+        channel.pinIndicator(Pin::Td)->setBackColor(OleColors::Red);
         guarded([&] { channel.serialControl->setOutput(text); });
-        latch = 2;
+        latch = TransmitLatch::Sent;
     } else {
-        channel.pinIndicator(TransmitPin)->setBackColor(OleColors::WindowBackground);
-        latch = 1;
+        channel.pinIndicator(Pin::Td)->setBackColor(OleColors::WindowBackground);
+        latch = TransmitLatch::Ready;
     }
 }
 
 } // namespace
-
-QString handshakeName(int mode)
-{
-    static const std::array<QString, 4> names{QStringLiteral("comNone"), QStringLiteral("comXOnXOff"),
-                                              QStringLiteral("comRTS"), QStringLiteral("comRTSXOnXOff")};
-    return mode >= 0 && mode < int(names.size()) ? names.at(std::size_t(mode)) : QString();
-}
 
 QString booleanText(bool value)
 {
@@ -100,24 +82,25 @@ void refresh(const ChannelControls &channel, qint16 &transmitLatch)
     MSCommLib::MSComm &port = *channel.serialControl;
 
     QString handshake;
-    guarded([&] { handshake = handshakeName(port.Handshaking()); });
+    guarded([&] { handshake = MSCommLib::handshakeName(port.Handshaking()); });
     guarded([&] { channel.captionLabel->setText(port.Settings() + QLatin1String("  ") + handshake); });
 
-    showLine(channel, {DcdPin, &MSCommLib::MSComm::CDHolding, OleColors::Green});
+    showLine(channel, {Pin::Dcd, &MSCommLib::MSComm::CDHolding, OleColors::Green});
     showReceived(channel);
     transmit(channel, transmitLatch);
-    showLine(channel, {DtrPin, &MSCommLib::MSComm::DTREnable, OleColors::Red});
-    channel.pin(GroundPin)->setText(QStringLiteral("0"));
-    showLine(channel, {DsrPin, &MSCommLib::MSComm::DSRHolding, OleColors::Green});
-    showLine(channel, {RtsPin, &MSCommLib::MSComm::RTSEnable, OleColors::Red});
-    showLine(channel, {CtsPin, &MSCommLib::MSComm::CTSHolding, OleColors::Green});
+    showLine(channel, {Pin::Dtr, &MSCommLib::MSComm::DTREnable, OleColors::Red});
+    channel.pin(Pin::Gnd)->setText(QStringLiteral("0"));
+    showLine(channel, {Pin::Dsr, &MSCommLib::MSComm::DSRHolding, OleColors::Green});
+    showLine(channel, {Pin::Rts, &MSCommLib::MSComm::RTSEnable, OleColors::Red});
+    showLine(channel, {Pin::Cts, &MSCommLib::MSComm::CTSHolding, OleColors::Green});
 }
 
 void reset(const ChannelControls &channel)
 {
-    for (int pin = 1; pin <= PinCount; ++pin) {
+    for (Pin pin : AllPins) {
         channel.pin(pin)->setText(QString());
-        if (pin != PinCount)
+        // The RI indicator is never written.
+        if (pin != Pin::Ri)
             channel.pinIndicator(pin)->setBackColor(OleColors::WindowBackground);
     }
     guarded([&] { channel.serialControl->setDTREnable(false); });

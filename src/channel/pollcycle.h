@@ -1,6 +1,6 @@
 #pragma once
 
-#include "window/channelcontrols.h"
+#include "controls/channelcontrols.h"
 
 #include <QString>
 
@@ -8,9 +8,6 @@
 // timer: the only code that reads line states and received data, and the
 // only code that sends.
 namespace PollCycle {
-
-// The caption's name of a handshaking mode; empty for a value that has none.
-QString handshakeName(int mode);
 
 // The text form of a line state, and whether a box's text reads as "on".
 // Text that is no Boolean at all (a box a failed read left empty) is not

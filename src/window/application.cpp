@@ -4,14 +4,8 @@
 
 #include <QGuiApplication>
 
-void initResources()
-{
-    Q_INIT_RESOURCE(sernix);
-}
-
 void configureApplication()
 {
-    initResources();
     QCoreApplication::setApplicationName(QStringLiteral("sernix"));
     QCoreApplication::setApplicationVersion(QStringLiteral(SERNIX_DISPLAY_VERSION));
     QCoreApplication::setOrganizationName(QStringLiteral("Draventa"));

@@ -4,29 +4,26 @@
 
 namespace {
 
+// --com1 DEVICE .. --com4 DEVICE, by channel.
+QList<QCommandLineOption> portOptions()
+{
+    QList<QCommandLineOption> options;
+    for (int channel = 1; channel <= ChannelCount; ++channel) {
+        options.append(QCommandLineOption(QStringLiteral("com%1").arg(channel),
+                                          QStringLiteral("Device of channel %1 (default %2).")
+                                              .arg(channel)
+                                              .arg(MSCommLib::MSComm::defaultDeviceName(channel)),
+                                          QStringLiteral("device")));
+    }
+    return options;
+}
+
 struct Options
 {
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help and exit.")};
     QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
                                QStringLiteral("Show the version and exit.")};
-    std::array<QCommandLineOption, ChannelCount> ports{
-        QCommandLineOption(
-            QStringLiteral("com1"),
-            QStringLiteral("Device of channel 1 (default %1).").arg(MSCommLib::MSComm::defaultDeviceName(1)),
-            QStringLiteral("device")),
-        QCommandLineOption(
-            QStringLiteral("com2"),
-            QStringLiteral("Device of channel 2 (default %1).").arg(MSCommLib::MSComm::defaultDeviceName(2)),
-            QStringLiteral("device")),
-        QCommandLineOption(
-            QStringLiteral("com3"),
-            QStringLiteral("Device of channel 3 (default %1).").arg(MSCommLib::MSComm::defaultDeviceName(3)),
-            QStringLiteral("device")),
-        QCommandLineOption(
-            QStringLiteral("com4"),
-            QStringLiteral("Device of channel 4 (default %1).").arg(MSCommLib::MSComm::defaultDeviceName(4)),
-            QStringLiteral("device")),
-    };
+    QList<QCommandLineOption> ports = portOptions();
     QCommandLineOption open{QStringLiteral("open"),
                             QStringLiteral("Tick channel N at start, as if clicked (may be repeated)."),
                             QStringLiteral("N")};
@@ -94,12 +91,13 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     result.showHelp = parser.isSet(options.help);
     result.showVersion = parser.isSet(options.version);
     for (int i = 0; i < ChannelCount; ++i)
-        result.devices.at(std::size_t(i)) = parser.value(options.ports.at(std::size_t(i)));
+        result.devices.at(std::size_t(i)) = parser.value(options.ports.at(i));
 
     for (const QString &value : parser.values(options.open)) {
         const auto number = channelNumber(value);
         if (!number) {
-            result.error = QStringLiteral("--open takes a channel number 1 to 4, not '%1'.").arg(value);
+            result.error =
+                QStringLiteral("--open takes a channel number 1 to %1, not '%2'.").arg(ChannelCount).arg(value);
             return result;
         }
         result.channelsToOpen << *number;
@@ -108,7 +106,8 @@ CommandLine CommandLine::parse(const QStringList &arguments)
         const qsizetype colon = value.indexOf(QLatin1Char(':'));
         const auto number = channelNumber(value.left(colon));
         if (colon < 0 || !number) {
-            result.error = QStringLiteral("--transmit takes N:TEXT with N from 1 to 4, not '%1'.").arg(value);
+            result.error =
+                QStringLiteral("--transmit takes N:TEXT with N from 1 to %1, not '%2'.").arg(ChannelCount).arg(value);
             return result;
         }
         result.transmitTexts.append({*number, value.mid(colon + 1)});

@@ -1,21 +1,18 @@
 #include "form1.h"
 
 #include "abouttexts.h"
-#include "application.h"
-#include "controls.h"
 #include "module1.h"
-#include "windowbuilder.h"
 #include "windowdesign.h"
 
 #include "channel/channelswitch.h"
 #include "channel/linetoggles.h"
 #include "channel/pollcycle.h"
 #include "channel/settinglists.h"
+#include "channel/transmitlatch.h"
+#include "controls/controls.h"
 
 #include <QComboBox>
 #include <QDate>
-#include <QLabel>
-#include <QLineEdit>
 #include <QLocale>
 #include <QMenuBar>
 
@@ -28,14 +25,6 @@ QFont dialogFont()
     return font;
 }
 
-template <typename Control>
-Control *controlNamed(const QWidget *window, const QString &name)
-{
-    auto *control = window->findChild<Control *>(name);
-    Q_ASSERT_X(control, "Form1", qPrintable(name));
-    return control;
-}
-
 } // namespace
 
 Form1::Form1(const DeviceNames &devices, QWidget *parent)
@@ -45,7 +34,6 @@ Form1::Form1(const DeviceNames &devices, QWidget *parent)
     , MSComm3(3, devices[2])
     , MSComm4(4, devices[3])
 {
-    initResources();
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Sernix-eng Ver. 1.1"));
     setFont(dialogFont());
@@ -56,9 +44,8 @@ Form1::Form1(const DeviceNames &devices, QWidget *parent)
     auto *client = new QWidget(this);
     client->setObjectName(QStringLiteral("ClientArea"));
     setCentralWidget(client);
-    buildWindowControls(client);
-    m_aboutPanel = controlNamed<ClickableFrame>(this, QStringLiteral("Frame4"));
-    resolveChannels();
+    m_controls = buildWindowControls(client);
+    attachSerialControls();
 
     const QSize clientSize = WindowDesign::ClientSize / TwipsPerPixel;
     resize(clientSize.width(), clientSize.height() + menuBar()->sizeHint().height());
@@ -75,28 +62,11 @@ Form1::Form1(const DeviceNames &devices, QWidget *parent)
 
 Form1::~Form1() = default;
 
-void Form1::resolveChannels()
+void Form1::attachSerialControls()
 {
     const std::array<MSCommLib::MSComm *, ChannelCount> serialControls{&MSComm1, &MSComm2, &MSComm3, &MSComm4};
-    for (const ChannelEntry &entry : ChannelMap) {
-        ChannelControls &controls = m_channels.at(std::size_t(entry.arrayIndex()));
-        controls.entry = &entry;
-        controls.serialControl = serialControls.at(std::size_t(entry.arrayIndex()));
-        controls.enableBox = controlNamed<EnableBox>(this, ControlName::enableBox(entry));
-        controls.captionLabel = controlNamed<QLabel>(this, ControlName::captionLabel(entry));
-        for (int pin = 1; pin <= PinCount; ++pin) {
-            controls.pinText.at(std::size_t(pin - 1)) =
-                controlNamed<PinTextBox>(this, ControlName::pinText(entry, pin));
-            controls.indicator.at(std::size_t(pin - 1)) =
-                controlNamed<ShapeIndicator>(this, ControlName::indicator(entry, pin));
-        }
-        controls.dtrButton = controlNamed<LineButton>(this, ControlName::dtrButton(entry));
-        controls.rtsButton = controlNamed<LineButton>(this, ControlName::rtsButton(entry));
-        for (int role = 0; role < SettingRoleCount; ++role) {
-            controls.settingList.at(std::size_t(role)) =
-                controlNamed<QComboBox>(this, ControlName::settingList(entry, SettingRole(role)));
-        }
-    }
+    for (ChannelControls &controls : m_controls.channels)
+        controls.serialControl = serialControls.at(std::size_t(controls.entry->arrayIndex()));
 }
 
 void Form1::connectHandlers()
@@ -104,11 +74,9 @@ void Form1::connectHandlers()
     connect(&Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
     connectChannelHandlers();
     connect(m_aboutCommand, &QAction::triggered, this, &Form1::mnu_Prog_Click);
-    connect(m_aboutPanel, &ClickableFrame::clicked, this, &Form1::Frame4_Click);
-    connect(controlNamed<ClickableImage>(this, QStringLiteral("Image2")), &ClickableImage::clicked, this,
-            &Form1::Image2_Click);
-    connect(controlNamed<MultiLineTextBox>(this, QStringLiteral("Text38")), &MultiLineTextBox::clicked, this,
-            &Form1::Text38_Click);
+    connect(m_controls.about.panel, &ClickableFrame::clicked, this, &Form1::Frame4_Click);
+    connect(m_controls.about.picture, &ClickableImage::clicked, this, &Form1::Image2_Click);
+    connect(m_controls.about.aboutText, &MultiLineTextBox::clicked, this, &Form1::Text38_Click);
 }
 
 void Form1::connectChannelHandlers()
@@ -126,7 +94,7 @@ void Form1::connectChannelHandlers()
         {&Form1::Check3_Click, &Form1::Command7_Click, &Form1::Command8_Click},
         {&Form1::Check4_Click, &Form1::Command9_Click, &Form1::Command10_Click},
     }};
-    for (const ChannelControls &controls : m_channels) {
+    for (const ChannelControls &controls : m_controls.channels) {
         const ChannelHandlers &handler = handlers.at(std::size_t(controls.entry->arrayIndex()));
         // The box's Click runs on every change of its state, by the user or by code.
         connect(controls.enableBox, &QCheckBox::stateChanged, this, handler.enableBox);
@@ -146,17 +114,17 @@ void Form1::Form_Load()
     const user32::HWND handle = user32::windowHandle(this);
     Module1::SetWindowIcon(handle, QStringLiteral("Icon1"), -1);
     for (qint16 &latch : Module1::TransmitLatch)
-        latch = 1;
+        latch = TransmitLatch::Ready;
     // The date is taken once: a run that passes midnight keeps its start date.
     setWindowTitle(QLatin1String(AboutTexts::TitleText) + QLatin1String("  ")
                    + QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat));
-    controlNamed<MultiLineTextBox>(this, QStringLiteral("Text38"))->setText(AboutTexts::aboutText());
-    controlNamed<MultiLineTextBox>(this, QStringLiteral("Text39"))->setText(AboutTexts::termsText());
+    m_controls.about.aboutText->setText(AboutTexts::aboutText());
+    m_controls.about.termsText->setText(AboutTexts::termsText());
 }
 
 void Form1::Timer1_Timer()
 {
-    for (const ChannelControls &controls : m_channels) {
+    for (const ChannelControls &controls : m_controls.channels) {
         qint16 &latch = Module1::TransmitLatch.at(std::size_t(controls.entry->arrayIndex()));
         if (controls.enableBox->Value() == EnableBox::Ticked)
             PollCycle::refresh(controls, latch);
@@ -218,26 +186,26 @@ void Form1::Command10_Click()
 void Form1::Combo1_Click(int Index)
 {
     Q_UNUSED(Index); // every list applies all channels that are on
-    SettingLists::apply(m_channels, this);
+    SettingLists::apply(m_controls.channels, this);
 }
 
 void Form1::mnu_Prog_Click()
 {
     // The panel's own Visible flag, not whether it is on screen right now.
-    m_aboutPanel->setVisible(m_aboutPanel->isHidden());
+    m_controls.about.panel->setVisible(m_controls.about.panel->isHidden());
 }
 
 void Form1::Frame4_Click()
 {
-    m_aboutPanel->setVisible(false);
+    m_controls.about.panel->setVisible(false);
 }
 
 void Form1::Image2_Click()
 {
-    m_aboutPanel->setVisible(false);
+    m_controls.about.panel->setVisible(false);
 }
 
 void Form1::Text38_Click()
 {
-    m_aboutPanel->setVisible(false);
+    m_controls.about.panel->setVisible(false);
 }

@@ -1,14 +1,14 @@
 #pragma once
 
-#include "channel/mscomm.h"
-#include "channelcontrols.h"
+#include "windowbuilder.h"
+
+#include "serial/mscomm.h"
 
 #include <QMainWindow>
 #include <QTimer>
 
 #include <array>
 
-class ClickableFrame;
 class QAction;
 
 // The program's one window: four channels of a serial port each, the
@@ -31,7 +31,7 @@ public:
 
     QTimer Timer1;
 
-    const ChannelControls &channel(int number) const { return m_channels.at(std::size_t(number - 1)); }
+    const ChannelControls &channel(int number) const { return m_controls.channels.at(std::size_t(number - 1)); }
 
 public Q_SLOTS:
     void Timer1_Timer();
@@ -59,11 +59,10 @@ public Q_SLOTS:
 
 private:
     void Form_Load();
-    void resolveChannels();
+    void attachSerialControls();
     void connectHandlers();
     void connectChannelHandlers();
 
-    std::array<ChannelControls, ChannelCount> m_channels;
-    ClickableFrame *m_aboutPanel = nullptr;
+    WindowControls m_controls;
     QAction *m_aboutCommand = nullptr;
 };

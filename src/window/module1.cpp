@@ -2,6 +2,8 @@
 
 namespace Module1 {
 
+// The routine works on its own copy of the name, as its callers rely on.
+// NOLINTNEXTLINE(performance-unnecessary-value-param)
 void SetWindowIcon(user32::HWND window, QString name, qint16 ownerToo, user32::Api &api)
 {
     using namespace user32;

@@ -2,6 +2,8 @@
 
 #include "user32.h"
 
+#include "controls/channelmap.h"
+
 #include <QString>
 
 #include <array>
@@ -9,10 +11,10 @@
 // The program's state outside the window's controls, and the icon routine.
 namespace Module1 {
 
-// One transmit latch per channel (index channel - 1): 1 lets the next tick
-// that finds text send it, 2 means the previous tick sent. Zero until the
-// window loads; only the poll cycle changes them afterwards.
-inline std::array<qint16, 4> TransmitLatch{};
+// One transmit latch per channel (index channel - 1), with the values of
+// channel/transmitlatch.h. Zero until the window loads; only the poll cycle
+// changes them afterwards.
+inline std::array<qint16, ChannelCount> TransmitLatch{};
 
 // Gives the window, and first its topmost owner when ownerToo is true
 // (any non-zero value), the named icon at the system's large and small sizes.

@@ -1,9 +1,10 @@
 #include "windowbuilder.h"
 
-#include "channelmap.h"
-#include "controls.h"
 #include "spacedtext.h"
 #include "windowdesign.h"
+
+#include "controls/channelmap.h"
+#include "controls/controls.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -59,7 +60,7 @@ void alignWordsOver(QLabel *label, const QStringList &words, const QList<const Q
         label->resize(needed, label->height());
 }
 
-void buildPortsFrame(QWidget *client)
+void buildPortsFrame(QWidget *client, WindowControls &built)
 {
     QGroupBox *ports = placeFrame(client, QStringLiteral("Frame1"), QStringLiteral("Ports"), PortsFrame);
     for (const ChannelEntry &channel : ChannelMap) {
@@ -67,32 +68,34 @@ void buildPortsFrame(QWidget *client)
         geometry.top += EnableBoxPitch * channel.arrayIndex();
         auto *box = place<EnableBox>(ports, ControlName::enableBox(channel), geometry);
         box->setText(QStringLiteral("Com%1").arg(channel.number));
+        built.channels.at(std::size_t(channel.arrayIndex())).enableBox = box;
     }
 }
 
-void buildPinGrid(QWidget *client)
+void buildPinGrid(QWidget *client, WindowControls &built)
 {
-    for (const LegendRow &row : PinLegend) {
-        const int pin = int(&row - PinLegend.data()) + 1;
+    for (Pin pin : AllPins) {
+        const LegendRow &row = PinLegend.at(pinIndex(pin));
         placeLabel(client, ControlName::numbered("Label", row.label), QLatin1String(row.text),
                    {row.left, pinRowTop(pin), LegendWidth, LegendHeight});
     }
 
     QList<const QWidget *> columnHeads;
     for (const ChannelEntry &channel : ChannelMap) {
-        for (int pin = 1; pin <= PinCount; ++pin) {
+        ChannelControls &controls = built.channels.at(std::size_t(channel.arrayIndex()));
+        for (Pin pin : AllPins) {
             // Only the transmit box takes typing; the others show the port.
-            auto *box = new PinTextBox(pin != TransmitPin, client);
+            auto *box = new PinTextBox(pin != Pin::Td, client);
             box->setObjectName(ControlName::pinText(channel, pin));
             box->setGeometry(rectAt({channel.pinColumnLeft, pinRowTop(pin)}, PinTextSize).toPixels());
-            if (pin == 1)
-                columnHeads << box;
+            controls.pinText.at(pinIndex(pin)) = box;
         }
+        columnHeads << controls.pin(Pin::Dcd);
         const int buttonLeft = channel.pinColumnLeft - LineButtonOffset;
-        place<LineButton>(client, ControlName::dtrButton(channel),
-                          rectAt({buttonLeft, pinRowTop(DtrPin)}, LineButtonSize));
-        place<LineButton>(client, ControlName::rtsButton(channel),
-                          rectAt({buttonLeft, pinRowTop(RtsPin)}, LineButtonSize));
+        controls.dtrButton = place<LineButton>(client, ControlName::dtrButton(channel),
+                                               rectAt({buttonLeft, pinRowTop(Pin::Dtr)}, LineButtonSize));
+        controls.rtsButton = place<LineButton>(client, ControlName::rtsButton(channel),
+                                               rectAt({buttonLeft, pinRowTop(Pin::Rts)}, LineButtonSize));
     }
 
     QLabel *header = placeLabel(client, QStringLiteral("Label12"), QString(), ColumnHeader);
@@ -102,32 +105,36 @@ void buildPinGrid(QWidget *client)
     alignWordsOver(header, names, columnHeads);
 }
 
-void buildConnectorPanel(QWidget *client, const ChannelEntry &channel)
+void buildConnectorPanel(QWidget *client, const ChannelEntry &channel, ChannelControls &controls)
 {
     QGroupBox *panel =
         placeFrame(client, ControlName::connectorPanel(channel), QStringLiteral("COM %1").arg(channel.number),
                    rectAt(channel.connectorPanel, ConnectorPanelSize));
-    QList<const QWidget *> indicators;
-    for (int pin = 1; pin <= PinCount; ++pin) {
-        indicators << place<ShapeIndicator>(panel, ControlName::indicator(channel, pin),
-                                            rectAt(IndicatorPlace.at(pin - 1), {IndicatorSize, IndicatorSize}));
+    for (Pin pin : AllPins) {
+        controls.indicator.at(pinIndex(pin)) =
+            place<ShapeIndicator>(panel, ControlName::indicator(channel, pin),
+                                  rectAt(IndicatorPlace.at(pinIndex(pin)), {IndicatorSize, IndicatorSize}));
     }
     for (const PinNumberRow &row : PinNumberRows) {
         QLabel *numbers =
             placeLabel(panel, ControlName::indexed(row.array, channel.arrayIndex()), QString(), row.geometry);
         QStringList digits;
-        for (int pin = row.firstPin; pin <= row.lastPin; ++pin)
+        QList<const QWidget *> indicators;
+        for (int pin = pinNumber(row.firstPin); pin <= pinNumber(row.lastPin); ++pin) {
             digits << QString::number(pin);
-        alignWordsOver(numbers, digits, indicators.mid(row.firstPin - 1, row.lastPin - row.firstPin + 1));
+            indicators << controls.pinIndicator(Pin(pin));
+        }
+        alignWordsOver(numbers, digits, indicators);
     }
     QLabel *caption = placeLabel(panel, ControlName::captionLabel(channel), QString(), channel.captionGeometry);
     caption->setAlignment(Qt::AlignCenter);
     QPalette palette = caption->palette();
     palette.setColor(QPalette::WindowText, resolveOleColor(OleColors::Blue, palette));
     caption->setPalette(palette);
+    controls.captionLabel = caption;
 }
 
-void buildSettingPanel(QWidget *client, const ChannelEntry &channel)
+void buildSettingPanel(QWidget *client, const ChannelEntry &channel, ChannelControls &controls)
 {
     QGroupBox *panel = placeFrame(client, ControlName::settingPanel(channel), QStringLiteral("Setting"),
                                   rectAt(channel.settingPanel, SettingPanelSize));
@@ -140,6 +147,7 @@ void buildSettingPanel(QWidget *client, const ChannelEntry &channel)
         // No completer: inline completion would turn a typed "12" into "1200".
         list->setCompleter(nullptr);
         list->setCurrentIndex(list->findText(QLatin1String(design.initialText)));
+        controls.settingList.at(std::size_t(design.role)) = list;
     }
     for (const SettingLegend &legend : SettingLegends) {
         const QString name = legend.array ? ControlName::indexed(legend.array, channel.arrayIndex())
@@ -153,58 +161,92 @@ void buildSettingPanel(QWidget *client, const ChannelEntry &channel)
     }
 }
 
-void buildAboutPanel(QWidget *client)
+AboutPanelControls buildAboutPanel(QWidget *client)
 {
-    auto *panel = place<ClickableFrame>(client, QStringLiteral("Frame4"), AboutPanel);
-    panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    panel->setAutoFillBackground(true);
-    QPalette panelPalette = panel->palette();
+    AboutPanelControls about;
+    about.panel = place<ClickableFrame>(client, QStringLiteral("Frame4"), AboutPanel);
+    about.panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    about.panel->setAutoFillBackground(true);
+    QPalette panelPalette = about.panel->palette();
     panelPalette.setColor(QPalette::Window, resolveOleColor(OleColors::ActiveBorder, panelPalette));
-    panel->setPalette(panelPalette);
+    about.panel->setPalette(panelPalette);
 
-    auto *about = place<MultiLineTextBox>(panel, QStringLiteral("Text38"), AboutText);
-    about->setFrameStyle(QFrame::NoFrame);
-    QPalette aboutPalette = about->palette();
+    about.aboutText = place<MultiLineTextBox>(about.panel, QStringLiteral("Text38"), AboutText);
+    about.aboutText->setFrameStyle(QFrame::NoFrame);
+    QPalette aboutPalette = about.aboutText->palette();
     aboutPalette.setColor(QPalette::Base, resolveOleColor(OleColors::ActiveBorder, aboutPalette));
-    about->setPalette(aboutPalette);
+    about.aboutText->setPalette(aboutPalette);
 
-    auto *terms = place<MultiLineTextBox>(panel, QStringLiteral("Text39"), TermsText);
-    terms->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    QPalette termsPalette = terms->palette();
+    about.termsText = place<MultiLineTextBox>(about.panel, QStringLiteral("Text39"), TermsText);
+    about.termsText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    QPalette termsPalette = about.termsText->palette();
     termsPalette.setColor(QPalette::Base, resolveOleColor(OleColors::PaleYellow, termsPalette));
-    terms->setPalette(termsPalette);
+    about.termsText->setPalette(termsPalette);
 
-    place<ClickableImage>(panel, QStringLiteral("Image1"), EmptyImage);
-    auto *picture = place<ClickableImage>(panel, QStringLiteral("Image2"), AboutPicture);
-    picture->setScaledContents(true);
-    picture->setPixmap(QPixmap(QStringLiteral(":/pictures/about.png")));
+    place<ClickableImage>(about.panel, QStringLiteral("Image1"), EmptyImage);
+    about.picture = place<ClickableImage>(about.panel, QStringLiteral("Image2"), AboutPicture);
+    about.picture->setScaledContents(true);
+    about.picture->setPixmap(QPixmap(QStringLiteral(":/pictures/about.png")));
 
-    panel->hide();
-    panel->raise();
+    about.panel->hide();
+    about.panel->raise();
+    return about;
 }
 
-void setTabOrder(QWidget *client)
+// Keyboard order: enable boxes, the pin boxes channel by channel, the line
+// buttons of channels 1 and 2, the setting lists Combo1(0) to Combo1(15),
+// the line buttons of channels 3 and 4, the About texts, and last the
+// handshaking lists.
+void setTabOrder(const WindowControls &built)
 {
-    QWidget *previous = nullptr;
-    for (const QString &name : tabOrder()) {
-        QWidget *next = client->findChild<QWidget *>(name);
-        Q_ASSERT_X(next, "setTabOrder", qPrintable(name));
-        if (previous && next)
-            QWidget::setTabOrder(previous, next);
-        previous = next;
+    std::array<QWidget *, std::size_t(ChannelCount) * SettingRoleCount> listsByIndex{};
+    for (const ChannelControls &channel : built.channels) {
+        for (int role = 0; role < SettingRoleCount; ++role)
+            listsByIndex.at(std::size_t(channel.entry->settingList.at(std::size_t(role)))) =
+                channel.list(SettingRole(role));
     }
+    const auto lineButtons = [&](std::size_t first, std::size_t last) {
+        QList<QWidget *> buttons;
+        for (std::size_t i = first; i <= last; ++i)
+            buttons << built.channels.at(i).dtrButton << built.channels.at(i).rtsButton;
+        return buttons;
+    };
+    const auto lists = [&](std::size_t first, std::size_t end) {
+        return QList<QWidget *>(listsByIndex.begin() + first, listsByIndex.begin() + end);
+    };
+    constexpr std::size_t FirstHandshakingList = 16;
+
+    QList<QWidget *> order;
+    for (const ChannelControls &channel : built.channels)
+        order << channel.enableBox;
+    for (const ChannelControls &channel : built.channels) {
+        for (PinTextBox *box : channel.pinText)
+            order << box;
+    }
+    order << lineButtons(0, 1);
+    order << lists(0, FirstHandshakingList);
+    order << lineButtons(2, 3);
+    order << built.about.aboutText << built.about.termsText;
+    order << lists(FirstHandshakingList, listsByIndex.size());
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order.at(i - 1), order.at(i));
 }
 
 } // namespace
 
-void buildWindowControls(QWidget *clientArea)
+WindowControls buildWindowControls(QWidget *clientArea)
 {
-    buildPortsFrame(clientArea);
-    buildPinGrid(clientArea);
+    WindowControls built;
+    for (const ChannelEntry &channel : ChannelMap)
+        built.channels.at(std::size_t(channel.arrayIndex())).entry = &channel;
+    buildPortsFrame(clientArea, built);
+    buildPinGrid(clientArea, built);
     for (const ChannelEntry &channel : ChannelMap) {
-        buildConnectorPanel(clientArea, channel);
-        buildSettingPanel(clientArea, channel);
+        ChannelControls &controls = built.channels.at(std::size_t(channel.arrayIndex()));
+        buildConnectorPanel(clientArea, channel, controls);
+        buildSettingPanel(clientArea, channel, controls);
     }
-    buildAboutPanel(clientArea);
-    setTabOrder(clientArea);
+    built.about = buildAboutPanel(clientArea);
+    setTabOrder(built);
+    return built;
 }

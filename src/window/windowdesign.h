@@ -1,15 +1,14 @@
 #pragma once
 
-#include "channelmap.h"
-#include "twips.h"
-
-#include <QStringList>
+#include "controls/channelmap.h"
+#include "controls/pin.h"
+#include "controls/twips.h"
 
 #include <array>
 #include <span>
 
 // The window as designed: every fixed place, size and text, in twips. The
-// builder in form1.cpp walks these tables; per-channel places come from the
+// window builder walks these tables; per-channel places come from the
 // channel map.
 namespace WindowDesign {
 
@@ -26,11 +25,12 @@ inline constexpr TwipRect ColumnHeader{5880, 120, 2655, 255};
 // PinRowTop + PinRowPitch * (p - 1).
 inline constexpr int PinRowTop = 480;
 inline constexpr int PinRowPitch = 360;
-inline constexpr int pinRowTop(int pin)
+inline constexpr int pinRowTop(Pin pin)
 {
-    return PinRowTop + PinRowPitch * (pin - 1);
+    return PinRowTop + PinRowPitch * (pinNumber(pin) - 1);
 }
 
+// By pinIndex().
 struct LegendRow
 {
     int label;
@@ -52,10 +52,6 @@ inline constexpr std::array<LegendRow, PinCount> PinLegend{{
 }};
 
 inline constexpr QSize PinTextSize{495, 285};
-inline constexpr int TransmitPin = 3;
-inline constexpr int ReceivePin = 2;
-inline constexpr int DtrPin = 4;
-inline constexpr int RtsPin = 7;
 
 inline constexpr QSize LineButtonSize{135, 285};
 inline constexpr int LineButtonOffset = 150; // left of the pin text box column
@@ -64,7 +60,7 @@ inline constexpr int LineButtonOffset = 150; // left of the pin text box column
 // the 9-pin connector seen from the front.
 inline constexpr QSize ConnectorPanelSize{3615, 2175};
 inline constexpr int IndicatorSize = 375;
-// One line per row of the connector.
+// By pinIndex(); one line per row of the connector.
 // clang-format off
 inline constexpr std::array<QPoint, PinCount> IndicatorPlace{{
     {600, 600}, {1080, 600}, {1560, 600}, {2040, 600}, {2520, 600},
@@ -78,12 +74,12 @@ struct PinNumberRow
 {
     const char *array;
     TwipRect geometry;
-    int firstPin;
-    int lastPin;
+    Pin firstPin;
+    Pin lastPin;
 };
 inline constexpr std::array<PinNumberRow, 2> PinNumberRows{{
-    {"Label1", {720, 240, 2175, 255}, 1, 5},
-    {"Label2", {840, 1560, 1815, 255}, 6, 9},
+    {"Label1", {720, 240, 2175, 255}, Pin::Dcd, Pin::Gnd},
+    {"Label2", {840, 1560, 1815, 255}, Pin::Dsr, Pin::Ri},
 }};
 
 // Setting panel (Frame3 element).
@@ -146,8 +142,5 @@ inline constexpr TwipRect AboutText{360, 240, 3975, 1695};
 inline constexpr TwipRect TermsText{360, 2040, 6135, 1695};
 inline constexpr TwipRect EmptyImage{720, 840, 15, 15};
 inline constexpr TwipRect AboutPicture{4680, 240, 1680, 1200};
-
-// Keyboard order of the controls that take the focus.
-QStringList tabOrder();
 
 } // namespace WindowDesign

@@ -22,7 +22,7 @@ class MSComm : public QObject
 public:
     // Output refuses text that would leave more than this many bytes waiting
     // to be sent, so a line slower than its writer cannot eat memory.
-    static constexpr qint64 OutBufferLimit = 64 * 1024;
+    static constexpr qint64 OutBufferLimit = qint64(64) * 1024;
 
     // deviceName empty: the platform's COMn for commPort n ("COMn" on Windows,
     // /dev/ttyS(n-1) elsewhere). "loopback" selects the simulated loop-back plug.

@@ -1,11 +1,17 @@
 #pragma once
 
+#include <QString>
+
 #include <optional>
 
 namespace MSCommLib {
 
 // The Handshaking property's four modes, numbered as callers write them.
 enum class Handshake { None = 0, XonXoff = 1, Rts = 2, RtsXonXoff = 3 };
+
+// A mode's name ("comNone", "comXOnXOff", "comRTS", "comRTSXOnXOff"); empty
+// for a number that is no mode.
+QString handshakeName(int mode);
 
 constexpr std::optional<Handshake> handshakeFromInt(int mode)
 {

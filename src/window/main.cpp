@@ -1,7 +1,7 @@
-#include "window/application.h"
-#include "window/commandline.h"
-#include "window/controls.h"
-#include "window/form1.h"
+#include "application.h"
+#include "commandline.h"
+#include "controls/controls.h"
+#include "form1.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -31,7 +31,7 @@ bool hasDisplay()
 void applyStartOptions(Form1 &window, const CommandLine &commandLine)
 {
     for (const auto &[channel, text] : commandLine.transmitTexts)
-        window.channel(channel).pin(3)->setText(text);
+        window.channel(channel).pin(Pin::Td)->setText(text);
     for (int channel : commandLine.channelsToOpen)
         window.channel(channel).enableBox->setValue(EnableBox::Ticked);
 }

@@ -20,9 +20,9 @@ QString captionLabel(const ChannelEntry &channel)
 {
     return numbered("Label", channel.captionLabel);
 }
-QString pinText(const ChannelEntry &channel, int pin)
+QString pinText(const ChannelEntry &channel, Pin pin)
 {
-    return numbered("Text", channel.firstPinText + pin - 1);
+    return numbered("Text", channel.firstPinText + pinNumber(pin) - 1);
 }
 QString dtrButton(const ChannelEntry &channel)
 {
@@ -41,9 +41,9 @@ QString settingPanel(const ChannelEntry &channel)
     return indexed("Frame3", channel.arrayIndex());
 }
 
-QString indicator(const ChannelEntry &channel, int pin)
+QString indicator(const ChannelEntry &channel, Pin pin)
 {
-    const QByteArray array = "Shape" + QByteArray::number(pin);
+    const QByteArray array = "Shape" + QByteArray::number(pinNumber(pin));
     return indexed(array.constData(), channel.arrayIndex());
 }
 

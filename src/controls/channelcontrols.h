@@ -22,13 +22,13 @@ struct ChannelControls
     EnableBox *enableBox = nullptr;
     MSCommLib::MSComm *serialControl = nullptr;
     QLabel *captionLabel = nullptr;
-    std::array<PinTextBox *, PinCount> pinText{};       // index pin - 1
-    std::array<ShapeIndicator *, PinCount> indicator{}; // index pin - 1
+    std::array<PinTextBox *, PinCount> pinText{};       // by pinIndex()
+    std::array<ShapeIndicator *, PinCount> indicator{}; // by pinIndex()
     LineButton *dtrButton = nullptr;
     LineButton *rtsButton = nullptr;
     std::array<QComboBox *, SettingRoleCount> settingList{}; // index SettingRole
 
-    PinTextBox *pin(int number) const { return pinText.at(std::size_t(number - 1)); }
-    ShapeIndicator *pinIndicator(int number) const { return indicator.at(std::size_t(number - 1)); }
+    PinTextBox *pin(Pin pin) const { return pinText.at(pinIndex(pin)); }
+    ShapeIndicator *pinIndicator(Pin pin) const { return indicator.at(pinIndex(pin)); }
     QComboBox *list(SettingRole role) const { return settingList.at(std::size_t(role)); }
 };

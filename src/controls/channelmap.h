@@ -1,5 +1,6 @@
 #pragma once
 
+#include "pin.h"
 #include "twips.h"
 
 #include <QString>
@@ -11,7 +12,6 @@
 // this one table; nothing else knows how channels differ.
 
 inline constexpr int ChannelCount = 4;
-inline constexpr int PinCount = 9;
 
 enum class SettingRole { Speed, Parity, DataBits, StopBits, Handshaking };
 inline constexpr int SettingRoleCount = 5;
@@ -52,8 +52,8 @@ QString indexed(const char *array, int index);  // "Shape1(0)"
 QString numbered(const char *kind, int number); // "Text2"
 QString enableBox(const ChannelEntry &channel);
 QString captionLabel(const ChannelEntry &channel);
-QString pinText(const ChannelEntry &channel, int pin);
-QString indicator(const ChannelEntry &channel, int pin);
+QString pinText(const ChannelEntry &channel, Pin pin);
+QString indicator(const ChannelEntry &channel, Pin pin);
 QString dtrButton(const ChannelEntry &channel);
 QString rtsButton(const ChannelEntry &channel);
 QString settingList(const ChannelEntry &channel, SettingRole role);

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <array>
+
+// The nine pins of the 9-pin connector, numbered as on the connector.
+enum class Pin { Dcd = 1, Rd, Td, Dtr, Gnd, Dsr, Rts, Cts, Ri };
+
+inline constexpr int PinCount = 9;
+inline constexpr std::array<Pin, PinCount> AllPins{Pin::Dcd, Pin::Rd,  Pin::Td,  Pin::Dtr, Pin::Gnd,
+                                                   Pin::Dsr, Pin::Rts, Pin::Cts, Pin::Ri};
+
+constexpr int pinNumber(Pin pin)
+{
+    return int(pin);
+}
+
+// Position of a pin in arrays that hold one element per pin.
+constexpr std::size_t pinIndex(Pin pin)
+{
+    return std::size_t(pinNumber(pin) - 1);
+}

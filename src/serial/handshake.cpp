@@ -1,0 +1,14 @@
+#include "handshake.h"
+
+#include <array>
+
+namespace MSCommLib {
+
+QString handshakeName(int mode)
+{
+    static constexpr std::array<const char *, 4> names{"comNone", "comXOnXOff", "comRTS", "comRTSXOnXOff"};
+    const std::optional<Handshake> handshake = handshakeFromInt(mode);
+    return handshake ? QLatin1String(names.at(std::size_t(*handshake))) : QString();
+}
+
+} // namespace MSCommLib
