@@ -22,7 +22,7 @@ QString addSoftwareFlowControl(QSerialPort &port)
     DCB dcb;
     ::ZeroMemory(&dcb, sizeof dcb);
     dcb.DCBlength = sizeof dcb;
-    if (!::GetComState(port.handle(), &dcb))
+    if (!::GetCommState(port.handle(), &dcb))
         return QStringLiteral("GetCommState failed, system error %1").arg(::GetLastError());
     dcb.fOutX = TRUE;
     dcb.fInX = TRUE;
