@@ -46,6 +46,25 @@ void showReceived(const ChannelControls &channel)
     channel.pinIndicator(Pin::Rd)->setBackColor(box->Text().isEmpty() ? OleColors::WindowBackground : OleColors::Green);
 }
 
+// What the connector panel says of a device that is not there.
+QString deviceStateText(MSCommLib::DeviceState state)
+{
+    using MSCommLib::DeviceState;
+    switch (state) {
+    case DeviceState::Present:
+        return {};
+    case DeviceState::Lost:
+        return QStringLiteral("device lost");
+    case DeviceState::Busy:
+        return QStringLiteral("lost, in use elsewhere");
+    case DeviceState::OtherAdapter:
+        return QStringLiteral("lost, other adapter");
+    case DeviceState::Reconnecting:
+        return QStringLiteral("lost, reconnecting");
+    }
+    return {};
+}
+
 // Sends on every second tick while the transmit box holds text.
 void transmit(const ChannelControls &channel, qint16 &latch)
 {
@@ -93,6 +112,7 @@ void refresh(const ChannelControls &channel, qint16 &transmitLatch)
     showLine(channel, {Pin::Dsr, &MSCommLib::MSComm::DSRHolding, OleColors::Green});
     showLine(channel, {Pin::Rts, &MSCommLib::MSComm::RTSEnable, OleColors::Red});
     showLine(channel, {Pin::Cts, &MSCommLib::MSComm::CTSHolding, OleColors::Green});
+    channel.deviceState->setText(deviceStateText(port.deviceState()));
 }
 
 void reset(const ChannelControls &channel)
@@ -110,6 +130,7 @@ void reset(const ChannelControls &channel)
     // setText, unlike clear(), does nothing when the caption is already empty:
     // an off channel is reset at every tick.
     channel.captionLabel->setText(QString());
+    channel.deviceState->setText(QString());
 }
 
 } // namespace PollCycle

@@ -25,6 +25,8 @@ public:
     ModemInputs modemInputs() override;
     void setDtr(bool on) override;
     void setRts(bool on) override;
+    // A plug is never pulled.
+    ReturnCheck lookForReturn(const LineSettings &settings, Handshake handshake) override;
 
 private:
     // Moves the characters whose time on the wire has passed to the receiver.

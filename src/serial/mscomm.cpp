@@ -1,5 +1,6 @@
 #include "mscomm.h"
 
+#include "diagnostics.h"
 #include "portbackend.h"
 
 namespace MSCommLib {
@@ -23,9 +24,12 @@ QByteArray toLatin1Exactly(const QString &text)
 MSComm::MSComm(int commPort, const QString &deviceName, QObject *parent)
     : QObject(parent)
     , m_commPort(commPort)
-    , m_deviceName(deviceName.isEmpty() ? defaultDeviceName(commPort) : deviceName)
-    , m_port(createPortBackend(m_deviceName))
 {
+    m_returnLook.setParent(this);
+    m_returnLook.setObjectName(QStringLiteral("returnLook"));
+    m_returnLook.setInterval(ReturnLookIntervalMs);
+    connect(&m_returnLook, &QTimer::timeout, this, &MSComm::lookForReturn);
+    setDeviceName(deviceName);
 }
 
 MSComm::~MSComm() = default;
@@ -38,6 +42,16 @@ int MSComm::CommPort() const
 QString MSComm::deviceName() const
 {
     return m_deviceName;
+}
+
+void MSComm::setDeviceName(const QString &deviceName)
+{
+    if (m_open)
+        throw CommError(QStringLiteral("%1: close the port before binding it to another device").arg(m_deviceName));
+    m_deviceName = deviceName.isEmpty() ? defaultDeviceName(m_commPort) : deviceName;
+    m_port = createPortBackend(m_deviceName);
+    m_port->setLossHandler([this](const QString &reason) { onDeviceLost(reason); });
+    m_lastOpenFailure.clear();
 }
 
 QString MSComm::defaultDeviceName(int commPort)
@@ -72,7 +86,7 @@ bool MSComm::DTREnable() const
 void MSComm::setDTREnable(bool on)
 {
     m_dtr = on;
-    if (m_open)
+    if (m_open && !isLost())
         m_port->setDtr(on);
 }
 
@@ -84,7 +98,7 @@ bool MSComm::RTSEnable() const
 void MSComm::setRTSEnable(bool on)
 {
     m_rts = on;
-    if (m_open)
+    if (m_open && !isLost())
         m_port->setRts(on);
 }
 
@@ -99,11 +113,12 @@ void MSComm::setHandshaking(int mode)
     if (!handshake)
         throw CommError(QStringLiteral("%1: no handshaking mode %2 (0 to 3)").arg(m_deviceName).arg(mode));
     const bool releasesRts = usesHardwareFlow(m_handshake) && !usesHardwareFlow(*handshake);
-    if (m_open)
+    const bool applies = m_open && !isLost();
+    if (applies)
         m_port->setHandshake(*handshake);
     m_handshake = *handshake;
     // RTS was the flow control's; it goes back to the level last written.
-    if (m_open && releasesRts)
+    if (applies && releasesRts)
         setOutputLineIfPossible(&PortBackend::setRts, m_rts);
 }
 
@@ -130,7 +145,7 @@ void MSComm::setSettings(const QString &settings)
     const std::optional<LineSettings> parsed = LineSettings::parse(settings);
     if (!parsed)
         throw CommError(QStringLiteral("%1: invalid settings \"%2\"").arg(m_deviceName, settings));
-    if (m_open)
+    if (m_open && !isLost())
         m_port->configure(*parsed);
     m_settings = *parsed;
 }
@@ -139,6 +154,8 @@ void MSComm::setOutput(const QString &text)
 {
     requireOpen();
     const QByteArray bytes = toLatin1Exactly(text);
+    if (isLost())
+        return; // no line to put it on
     const qint64 pending = m_port->bytesToWrite();
     if (pending + bytes.size() > OutBufferLimit) {
         throw CommError(
@@ -150,25 +167,87 @@ void MSComm::setOutput(const QString &text)
 QString MSComm::Input()
 {
     requireOpen();
-    return QString::fromLatin1(m_port->readAll());
+    if (isLost())
+        return {};
+    try {
+        return QString::fromLatin1(m_port->readAll());
+    } catch (const CommError &) {
+        if (isLost())
+            return {}; // it went away during this read
+        throw;
+    }
 }
 
 qint64 MSComm::OutBufferCount() const
 {
-    return m_open ? m_port->bytesToWrite() : 0;
+    return m_open && !isLost() ? m_port->bytesToWrite() : 0;
 }
 
 void MSComm::open()
 {
-    m_port->open(m_settings, m_handshake);
+    try {
+        m_port->open(m_settings, m_handshake);
+    } catch (const CommError &error) {
+        m_lastOpenFailure = QString::fromStdString(error.what());
+        reportLine(m_lastOpenFailure);
+        throw;
+    }
+    m_lastOpenFailure.clear();
     m_open = true;
     applyOutputLinesAfterOpening();
 }
 
 void MSComm::close()
 {
+    m_returnLook.stop();
+    m_deviceState = DeviceState::Present;
+    m_lastReturnReason.clear();
     m_port->close();
     m_open = false;
+}
+
+void MSComm::onDeviceLost(const QString &reason)
+{
+    if (!m_open || isLost())
+        return;
+    m_deviceState = DeviceState::Lost;
+    say(QStringLiteral("lost; waiting for it to return (%1)").arg(reason));
+    m_returnLook.start();
+}
+
+void MSComm::lookForReturn()
+{
+    const ReturnCheck found = m_port->lookForReturn(m_settings, m_handshake);
+    if (found.state == DeviceState::Present) {
+        m_returnLook.stop();
+        m_deviceState = DeviceState::Present;
+        m_lastReturnReason.clear();
+        applyOutputLinesAfterOpening();
+        say(QStringLiteral("is back"));
+        return;
+    }
+    m_deviceState = found.state;
+    // Only what is news: the same reason on every look would flood stderr.
+    if (found.reason == m_lastReturnReason)
+        return;
+    m_lastReturnReason = found.reason;
+    switch (found.state) {
+    case DeviceState::OtherAdapter:
+        say(QStringLiteral("is another adapter now (%1); waiting for the one that was opened").arg(found.reason));
+        break;
+    case DeviceState::Busy:
+        say(QStringLiteral("is back but held by another program; waiting for it to be free"));
+        break;
+    default:
+        if (!found.reason.isEmpty())
+            say(QStringLiteral("is back but cannot be opened: %1").arg(found.reason));
+        break;
+    }
+}
+
+void MSComm::say(const QString &news) const
+{
+    reportLine(QStringLiteral("COM%1: %2 %3").arg(m_commPort).arg(m_deviceName, news));
 }
 
 void MSComm::applyOutputLinesAfterOpening()
@@ -193,7 +272,15 @@ void MSComm::setOutputLineIfPossible(void (PortBackend::*setLine)(bool), bool on
 ModemInputs MSComm::modemInputs() const
 {
     requireOpen();
-    return m_port->modemInputs();
+    if (isLost())
+        return {};
+    try {
+        return m_port->modemInputs();
+    } catch (const CommError &) {
+        if (isLost())
+            return {}; // it went away during this read
+        throw;
+    }
 }
 
 void MSComm::requireOpen() const

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "commerror.h"
+#include "devicestate.h"
 #include "handshake.h"
 #include "linesettings.h"
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <memory>
 
@@ -16,6 +18,12 @@ struct ModemInputs;
 
 // The serial control of one channel: a port number bound at construction and
 // ten properties. Everything else (opening, buffering, configuring) is inside.
+//
+// A device that goes away while its port is open (an adapter pulled) does
+// not make the properties fail: the port stays open and lost. The inputs
+// read False and Input nothing, Output is dropped, and what is written
+// (lines, settings, handshaking) is kept and applied when the device comes
+// back at the same path, which the control looks for by itself.
 class MSComm : public QObject
 {
     Q_OBJECT
@@ -23,6 +31,8 @@ public:
     // Output refuses text that would leave more than this many bytes waiting
     // to be sent, so a line slower than its writer cannot eat memory.
     static constexpr qint64 OutBufferLimit = qint64(64) * 1024;
+    // How often a lost port looks for its device: once a tick of the window.
+    static constexpr int ReturnLookIntervalMs = 300;
 
     // deviceName empty: the platform's COMn for commPort n ("COMn" on Windows,
     // /dev/ttyS(n-1) elsewhere). "loopback" selects the simulated loop-back plug.
@@ -31,6 +41,8 @@ public:
 
     int CommPort() const;
     QString deviceName() const;
+    // Binds the control to another device; only while the port is closed.
+    void setDeviceName(const QString &deviceName);
     static QString defaultDeviceName(int commPort);
 
     bool CDHolding() const;
@@ -60,6 +72,10 @@ public:
     // Bytes given to Output that have not left the port yet.
     qint64 OutBufferCount() const;
 
+    DeviceState deviceState() const { return m_deviceState; }
+    // Why the last opening failed; empty once one succeeds.
+    QString lastOpenFailure() const { return m_lastOpenFailure; }
+
 private:
     void open();
     void close();
@@ -67,15 +83,23 @@ private:
     void setOutputLineIfPossible(void (PortBackend::*setLine)(bool), bool on);
     ModemInputs modemInputs() const;
     void requireOpen() const;
+    bool isLost() const { return m_deviceState != DeviceState::Present; }
+    void onDeviceLost(const QString &reason);
+    void lookForReturn();
+    void say(const QString &news) const;
 
     const int m_commPort;
-    const QString m_deviceName;
-    const std::unique_ptr<PortBackend> m_port;
+    QString m_deviceName;
+    std::unique_ptr<PortBackend> m_port;
     bool m_open = false;
     LineSettings m_settings;
     Handshake m_handshake = Handshake::None;
     bool m_dtr = false;
     bool m_rts = false;
+    DeviceState m_deviceState = DeviceState::Present;
+    QString m_lastOpenFailure;
+    QString m_lastReturnReason; // said once per reason while the device is away
+    QTimer m_returnLook;
 };
 
 } // namespace MSCommLib

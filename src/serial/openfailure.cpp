@@ -2,8 +2,6 @@
 
 #include <QFile>
 
-#include <cstdio>
-
 #ifdef Q_OS_UNIX
 #include <cerrno>
 #include <grp.h>
@@ -56,12 +54,6 @@ QString describeOpenFailure(const QString &devicePath, const QString &reason)
             description += QStringLiteral(" (members of group '%1' may open it)").arg(group);
     }
     return description;
-}
-
-void reportOpenFailure(const QString &description)
-{
-    std::fprintf(stderr, "sernix: %s\n", description.toLocal8Bit().constData());
-    std::fflush(stderr);
 }
 
 } // namespace MSCommLib

@@ -15,7 +15,4 @@ bool lacksPermission(const QString &devicePath);
 // access when permission is what stands in the way.
 QString describeOpenFailure(const QString &devicePath, const QString &reason);
 
-// The program's one diagnostic: a single line on stderr.
-void reportOpenFailure(const QString &description);
-
 } // namespace MSCommLib

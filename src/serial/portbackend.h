@@ -1,11 +1,13 @@
 #pragma once
 
+#include "devicestate.h"
 #include "handshake.h"
 #include "linesettings.h"
 
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 namespace MSCommLib {
@@ -19,15 +21,30 @@ struct ModemInputs
     bool ri = false;
 };
 
+// What a look for a lost device found: Present when it is open again.
+struct ReturnCheck
+{
+    DeviceState state = DeviceState::Lost;
+    QString reason; // for humans, when the device is there but not taken back
+};
+
 // What a serial control needs from a port: a real device or the simulated
 // plug. Operations that can fail throw CommError with a reason naming the
 // device; the control decides which failures matter to its callers.
 class PortBackend
 {
 public:
+    using LossHandler = std::function<void(const QString &reason)>;
+
     virtual ~PortBackend() = default;
 
-    // Opens with the given format and flow control; on failure the port stays closed.
+    // Called, once per loss, when the device of an open port goes away. From
+    // then on the port is lost: nothing may be asked of it but
+    // lookForReturn() and close().
+    void setLossHandler(LossHandler handler) { m_lossHandler = std::move(handler); }
+
+    // Opens with the given format and flow control; on failure the port
+    // stays closed and the CommError says why, naming the device.
     virtual void open(const LineSettings &settings, Handshake handshake) = 0;
     // Quiet and idempotent.
     virtual void close() = 0;
@@ -44,6 +61,21 @@ public:
     virtual ModemInputs modemInputs() = 0;
     virtual void setDtr(bool on) = 0;
     virtual void setRts(bool on) = 0;
+
+    // On a lost port: a cheap look that never blocks for whether the device
+    // is back, and if it is, opening it again with the given format and flow
+    // control.
+    virtual ReturnCheck lookForReturn(const LineSettings &settings, Handshake handshake) = 0;
+
+protected:
+    void reportLoss(const QString &reason) const
+    {
+        if (m_lossHandler)
+            m_lossHandler(reason);
+    }
+
+private:
+    LossHandler m_lossHandler;
 };
 
 // The device name that selects the simulated loop-back plug instead of a device.

@@ -2,10 +2,15 @@
 
 #include "commerror.h"
 #include "openfailure.h"
+#include "portcatalogue.h"
 #include "softwareflow.h"
+
+#include <QFile>
+#include <QFileInfo>
 
 #ifdef Q_OS_UNIX
 #include <poll.h>
+#include <sys/stat.h>
 #endif
 
 namespace MSCommLib {
@@ -59,6 +64,21 @@ bool meansDeviceGone(QSerialPort::SerialPortError error)
     return error == QSerialPort::ReadError || error == QSerialPort::ResourceError || error == QSerialPort::WriteError;
 }
 
+// Which device node a path leads to now. Nodes are made afresh when a device
+// appears, so a node that differs is a device that came (back) since.
+QByteArray nodeAt(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    struct stat status;
+    if (::stat(QFile::encodeName(path).constData(), &status) == -1)
+        return {};
+    return QByteArray::number(quint64(status.st_rdev)) + ':' + QByteArray::number(quint64(status.st_ino)) + ':'
+        + QByteArray::number(qint64(status.st_ctime));
+#else
+    return QFileInfo::exists(path) ? QFile::encodeName(path) : QByteArray();
+#endif
+}
+
 } // namespace
 
 SerialPortBackend::SerialPortBackend(const QString &deviceName)
@@ -77,6 +97,48 @@ SerialPortBackend::~SerialPortBackend()
 void SerialPortBackend::open(const LineSettings &settings, Handshake handshake)
 {
     close();
+    const QString reason = openDevice(settings, handshake);
+    if (!reason.isEmpty())
+        throw CommError(describeOpenFailure(m_deviceName, reason));
+    m_identity = identityAt(m_deviceName);
+}
+
+ReturnCheck SerialPortBackend::lookForReturn(const LineSettings &settings, Handshake handshake)
+{
+    // No open attempt while there is nothing at the path.
+    if (nodeAt(m_deviceName).isEmpty())
+        return {DeviceState::Lost, {}};
+    QString why;
+    if (isOtherAdapter(&why))
+        return {DeviceState::OtherAdapter, why};
+    const QString reason = openDevice(settings, handshake);
+    if (reason.isEmpty())
+        return {DeviceState::Present, {}};
+    const bool held = m_port.error() == QSerialPort::PermissionError && !lacksPermission(m_deviceName);
+    return {held ? DeviceState::Busy : DeviceState::Lost, describeOpenFailure(m_deviceName, reason)};
+}
+
+bool SerialPortBackend::isOtherAdapter(QString *why)
+{
+    if (m_identity.isEmpty())
+        return false;
+    const QByteArray node = nodeAt(m_deviceName);
+    if (node != m_otherAdapterNode) {
+        m_otherAdapterNode.clear();
+        const QString found = identityAt(m_deviceName);
+        if (found.isEmpty() || found == m_identity)
+            return false;
+        m_otherAdapterNode = node;
+        m_otherAdapterReason = QStringLiteral("%1, not %2").arg(found, m_identity);
+    }
+    *why = m_otherAdapterReason;
+    return true;
+}
+
+QString SerialPortBackend::openDevice(const LineSettings &settings, Handshake handshake)
+{
+    if (m_port.isOpen())
+        m_port.close();
     // On a closed QSerialPort these only record the values; open() applies them.
     applySettings(settings);
     m_port.setFlowControl(qtFlowControl(handshake));
@@ -88,20 +150,21 @@ void SerialPortBackend::open(const LineSettings &settings, Handshake handshake)
         // when the device itself is open to us, say what really stands in the way.
         if (m_port.error() == QSerialPort::PermissionError && !lacksPermission(m_deviceName))
             reason = QStringLiteral("in use by another program or channel (%1)").arg(reason);
-    } else if (handshake == Handshake::RtsXonXoff) {
-        reason = addSoftwareFlowControl(m_port);
-        if (!reason.isEmpty())
-            m_port.close();
+        return reason;
     }
-    if (!reason.isEmpty()) {
-        const QString description = describeOpenFailure(m_deviceName, reason);
-        reportOpenFailure(description);
-        throw CommError(description);
+    if (handshake == Handshake::RtsXonXoff) {
+        reason = addSoftwareFlowControl(m_port);
+        if (!reason.isEmpty()) {
+            m_port.close();
+            return reason;
+        }
     }
     m_state = State::Held;
     ++m_openingCount;
+    m_lossReason.clear();
     m_settings = settings;
     m_handshake = handshake;
+    return {};
 }
 
 void SerialPortBackend::close()
@@ -246,6 +309,7 @@ void SerialPortBackend::onErrorOccurred(QSerialPort::SerialPortError error)
                 m_port.close();
         },
         Qt::QueuedConnection);
+    reportLoss(m_lossReason);
 }
 
 void SerialPortBackend::fetchPendingInput()

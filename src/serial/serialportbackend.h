@@ -9,7 +9,7 @@ namespace MSCommLib {
 // A device reached through QSerialPort. When the device goes away (a USB
 // adapter pulled, a pty's master closed) the descriptor is released at once,
 // because Qt would otherwise keep polling the hung-up descriptor and spin;
-// from then on every access throws until the port is closed.
+// the port is lost until the same device appears again at its path.
 class SerialPortBackend final : public PortBackend
 {
 public:
@@ -26,13 +26,16 @@ public:
     ModemInputs modemInputs() override;
     void setDtr(bool on) override;
     void setRts(bool on) override;
+    ReturnCheck lookForReturn(const LineSettings &settings, Handshake handshake) override;
 
 private:
     enum class State { Closed, Held, Lost };
 
     // Each returns the port's reason on failure, an empty string on success.
+    QString openDevice(const LineSettings &settings, Handshake handshake);
     QString applySettings(const LineSettings &settings);
     QString applyHandshake(Handshake handshake);
+    bool isOtherAdapter(QString *why);
 
     void requireHeld() const;
     [[noreturn]] void fail(const QString &what) const;
@@ -47,6 +50,12 @@ private:
     QString m_lossReason;
     LineSettings m_settings;
     Handshake m_handshake = Handshake::None;
+    // The adapter opened first; empty where the system cannot tell adapters apart.
+    QString m_identity;
+    // The device node last found to hold another adapter: asked about again
+    // only once the node changes, since asking the system costs more than a look.
+    QByteArray m_otherAdapterNode;
+    QString m_otherAdapterReason;
 };
 
 } // namespace MSCommLib

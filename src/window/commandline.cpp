@@ -23,6 +23,9 @@ struct Options
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help and exit.")};
     QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
                                QStringLiteral("Show the version and exit.")};
+    QCommandLineOption listPorts{QStringLiteral("list-ports"),
+                                 QStringLiteral("List the serial ports found (path, description, manufacturer, "
+                                                "serial number, USB VID:PID) and exit; needs no display.")};
     QList<QCommandLineOption> ports = portOptions();
     QCommandLineOption open{QStringLiteral("open"),
                             QStringLiteral("Tick channel N at start, as if clicked (may be repeated)."),
@@ -48,6 +51,7 @@ struct Options
                            "loop-back plug (TD to RD, RTS to CTS, DTR to DSR and DCD)."));
         parser.addOption(help);
         parser.addOption(version);
+        parser.addOption(listPorts);
         for (const QCommandLineOption &port : ports)
             parser.addOption(port);
         parser.addOptions({open, transmit, screenshot, after});
@@ -90,6 +94,7 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     }
     result.showHelp = parser.isSet(options.help);
     result.showVersion = parser.isSet(options.version);
+    result.listPorts = parser.isSet(options.listPorts);
     for (int i = 0; i < ChannelCount; ++i)
         result.devices.at(std::size_t(i)) = parser.value(options.ports.at(i));
 

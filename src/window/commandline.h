@@ -18,6 +18,7 @@ struct CommandLine
     int screenshotAfterMs = 0;                    // --after MS
     bool showHelp = false;
     bool showVersion = false;
+    bool listPorts = false;
     QString error; // non-empty: the arguments were not understood
 
     // Works before any application object exists, so that --help and

@@ -1,6 +1,7 @@
 #include "form1.h"
 
 #include "abouttexts.h"
+#include "devicemenu.h"
 #include "module1.h"
 #include "windowdesign.h"
 
@@ -46,6 +47,7 @@ Form1::Form1(const DeviceNames &devices, QWidget *parent)
     setCentralWidget(client);
     m_controls = buildWindowControls(client);
     attachSerialControls();
+    attachDeviceMenus();
 
     const QSize clientSize = WindowDesign::ClientSize / TwipsPerPixel;
     resize(clientSize.width(), clientSize.height() + menuBar()->sizeHint().height());
@@ -67,6 +69,12 @@ void Form1::attachSerialControls()
     const std::array<MSCommLib::MSComm *, ChannelCount> serialControls{&MSComm1, &MSComm2, &MSComm3, &MSComm4};
     for (ChannelControls &controls : m_controls.channels)
         controls.serialControl = serialControls.at(std::size_t(controls.entry->arrayIndex()));
+}
+
+void Form1::attachDeviceMenus()
+{
+    for (const ChannelControls &controls : m_controls.channels)
+        new DeviceMenu(controls, m_controls.channels, this);
 }
 
 void Form1::connectHandlers()

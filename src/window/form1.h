@@ -1,5 +1,6 @@
 #pragma once
 
+#include "devicebindings.h"
 #include "windowbuilder.h"
 
 #include "serial/mscomm.h"
@@ -18,7 +19,7 @@ class Form1 : public QMainWindow
     Q_OBJECT
 public:
     // Device of each channel's port; an empty name is the platform's COMn.
-    using DeviceNames = std::array<QString, ChannelCount>;
+    using DeviceNames = DeviceBindings::DeviceNames;
 
     explicit Form1(const DeviceNames &devices = {}, QWidget *parent = nullptr);
     ~Form1() override;
@@ -60,6 +61,7 @@ public Q_SLOTS:
 private:
     void Form_Load();
     void attachSerialControls();
+    void attachDeviceMenus();
     void connectHandlers();
     void connectChannelHandlers();
 

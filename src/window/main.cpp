@@ -2,6 +2,7 @@
 #include "commandline.h"
 #include "controls/controls.h"
 #include "form1.h"
+#include "portlist.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -54,6 +55,13 @@ int main(int argc, char **argv)
         std::printf("sernix %s\n", SERNIX_DISPLAY_VERSION);
         return 0;
     }
+    if (commandLine.listPorts) {
+        const QList<MSCommLib::PortDescription> ports = MSCommLib::availablePorts();
+        if (ports.isEmpty())
+            std::fputs("sernix: no serial ports found\n", stderr);
+        std::fputs(qPrintable(portList(ports)), stdout);
+        return 0;
+    }
     if (!hasDisplay()) {
         if (commandLine.screenshotFile.isEmpty()) {
             std::fputs("sernix: no display (DISPLAY is not set); to get a picture of the window instead, "
@@ -65,7 +73,7 @@ int main(int argc, char **argv)
     }
 
     QApplication application(argc, argv);
-    Form1 window(commandLine.devices);
+    Form1 window(DeviceBindings::forStart(commandLine.devices));
     window.show();
     applyStartOptions(window, commandLine);
 

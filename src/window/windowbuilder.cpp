@@ -46,6 +46,20 @@ QGroupBox *placeFrame(QWidget *parent, const QString &name, const QString &capti
     return frame;
 }
 
+void setTextColour(QLabel *label, OleColor colour)
+{
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, resolveOleColor(colour, palette));
+    label->setPalette(palette);
+}
+
+void setPointSize(QWidget *widget, int points)
+{
+    QFont font = widget->font();
+    font.setPointSize(points);
+    widget->setFont(font);
+}
+
 // A label whose words each stand centred over a widget of the same parent.
 void alignWordsOver(QLabel *label, const QStringList &words, const QList<const QWidget *> &targets)
 {
@@ -126,12 +140,17 @@ void buildConnectorPanel(QWidget *client, const ChannelEntry &channel, ChannelCo
         }
         alignWordsOver(numbers, digits, indicators);
     }
-    QLabel *caption = placeLabel(panel, ControlName::captionLabel(channel), QString(), channel.captionGeometry);
-    caption->setAlignment(Qt::AlignCenter);
-    QPalette palette = caption->palette();
-    palette.setColor(QPalette::WindowText, resolveOleColor(OleColors::Blue, palette));
-    caption->setPalette(palette);
-    controls.captionLabel = caption;
+    controls.captionLabel = placeLabel(panel, ControlName::captionLabel(channel), QString(), channel.captionGeometry);
+    controls.captionLabel->setAlignment(Qt::AlignCenter);
+    setTextColour(controls.captionLabel, OleColors::Blue);
+
+    controls.deviceState =
+        placeLabel(panel, ControlName::indexed("DeviceState", channel.arrayIndex()), QString(), DeviceStatePlace);
+    controls.deviceState->setAlignment(Qt::AlignCenter);
+    controls.deviceState->setWordWrap(true);
+    setTextColour(controls.deviceState, OleColors::Red);
+    setPointSize(controls.deviceState, AdditionFontPoints);
+    controls.connectorPanel = panel;
 }
 
 void buildSettingPanel(QWidget *client, const ChannelEntry &channel, ChannelControls &controls)

@@ -82,6 +82,11 @@ inline constexpr std::array<PinNumberRow, 2> PinNumberRows{{
     {"Label2", {840, 1560, 1815, 255}, Pin::Dsr, Pin::Ri},
 }};
 
+// Additions to the connector panel, in its free corners; they cover no
+// control of the design. The device state stands right of the lower row.
+inline constexpr TwipRect DeviceStatePlace{2700, 1050, 870, 450};
+inline constexpr int AdditionFontPoints = 7;
+
 // Setting panel (Frame3 element).
 inline constexpr QSize SettingPanelSize{1350, 1950};
 

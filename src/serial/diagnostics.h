@@ -1,0 +1,8 @@
+#pragma once
+
+#include <QString>
+
+// The program's diagnostics: one line each on stderr, "sernix: " first.
+// Users started from a desktop menu never see them, so nothing the window
+// needs to tell is said only here.
+void reportLine(const QString &line);

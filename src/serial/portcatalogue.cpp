@@ -1,0 +1,123 @@
+#include "portcatalogue.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QSerialPortInfo>
+
+namespace MSCommLib {
+
+namespace {
+
+// Device node -> its stable name, from the links udev keeps under /dev/serial/by-id.
+QHash<QString, QString> stableNames()
+{
+    QHash<QString, QString> names;
+    const QDir byId(QStringLiteral("/dev/serial/by-id"));
+    for (const QFileInfo &link : byId.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot, QDir::Name))
+        names.insert(link.canonicalFilePath(), link.absoluteFilePath());
+    return names;
+}
+
+QList<PortDescription> systemPorts()
+{
+    const QHash<QString, QString> stable = stableNames();
+    QList<PortDescription> ports;
+    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
+        PortDescription port;
+        port.path = info.systemLocation();
+        port.stablePath = stable.value(QFileInfo(port.path).canonicalFilePath());
+        port.description = info.description();
+        port.manufacturer = info.manufacturer();
+        port.serialNumber = info.serialNumber();
+        if (info.hasVendorIdentifier())
+            port.vendorId = info.vendorIdentifier();
+        if (info.hasProductIdentifier())
+            port.productId = info.productIdentifier();
+        ports << port;
+    }
+    return ports;
+}
+
+QString readAttribute(const QDir &directory, const char *name)
+{
+    QFile file(directory.filePath(QLatin1String(name)));
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).trimmed() : QString();
+}
+
+// The USB device above a tty in sysfs carries the serial number and ids
+// that udev reports; a tty with no USB device above it has neither.
+QString systemIdentityAt(const QString &path)
+{
+    const QString node = QFileInfo(QFileInfo(path).canonicalFilePath()).fileName();
+    if (node.isEmpty())
+        return {};
+    QDir device(QFileInfo(QStringLiteral("/sys/class/tty/%1/device").arg(node)).canonicalFilePath());
+    if (device.path().isEmpty())
+        return {};
+    do {
+        if (device.exists(QStringLiteral("idVendor"))) {
+            PortDescription port;
+            port.serialNumber = readAttribute(device, "serial");
+            port.vendorId = readAttribute(device, "idVendor").toUShort(nullptr, 16);
+            port.productId = readAttribute(device, "idProduct").toUShort(nullptr, 16);
+            return port.identity();
+        }
+    } while (device.cdUp() && !device.isRoot());
+    return {};
+}
+
+PortCatalogue &catalogue()
+{
+    static PortCatalogue current{systemPorts, systemIdentityAt};
+    return current;
+}
+
+} // namespace
+
+QString PortDescription::usbId() const
+{
+    if (!vendorId || !productId)
+        return {};
+    return QStringLiteral("%1:%2").arg(*vendorId, 4, 16, QLatin1Char('0')).arg(*productId, 4, 16, QLatin1Char('0'));
+}
+
+QString PortDescription::identity() const
+{
+    return serialNumber.isEmpty() ? usbId() : serialNumber;
+}
+
+void setPortCatalogue(PortCatalogue replacement)
+{
+    if (!replacement.listPorts)
+        replacement = {systemPorts, systemIdentityAt};
+    catalogue() = std::move(replacement);
+}
+
+QList<PortDescription> availablePorts()
+{
+    return catalogue().listPorts();
+}
+
+std::optional<PortDescription> describePort(const QString &path)
+{
+    const QString node = QFileInfo(path).canonicalFilePath();
+    if (node.isEmpty())
+        return std::nullopt;
+    for (const PortDescription &port : availablePorts()) {
+        if (QFileInfo(port.path).canonicalFilePath() == node)
+            return port;
+    }
+    return std::nullopt;
+}
+
+QString identityAt(const QString &path)
+{
+    if (catalogue().identityAt)
+        return catalogue().identityAt(path);
+    const std::optional<PortDescription> port = describePort(path);
+    return port ? port->identity() : QString();
+}
+
+} // namespace MSCommLib

@@ -1,0 +1,260 @@
+// Adapters as users have them: a device picked in the window and kept for the
+// next start, and a device pulled out while its channel is on.
+
+#include "ptypair.h"
+#include "ptyrig.h"
+#include "stderrcapture.h"
+#include "windowtesting.h"
+
+#include "serial/portcatalogue.h"
+
+#include <QGroupBox>
+#include <QMenu>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+using namespace WindowTesting;
+
+namespace {
+
+constexpr int ReturnDeadlineMs = 5000;
+
+// A device node that can be pulled out and plugged back in: a link at a
+// fixed path to a pseudo-terminal that is replaced on every plug.
+class Pluggable
+{
+public:
+    Pluggable() { plug(); }
+
+    QString path() const { return m_directory.filePath(QStringLiteral("ttyTEST")); }
+    PtyPair &pty() { return *m_pty; }
+
+    void plug()
+    {
+        m_pty = std::make_unique<PtyPair>();
+        QFile::remove(path());
+        QVERIFY(QFile::link(m_pty->slavePath(), path()));
+    }
+    void unplug()
+    {
+        QFile::remove(path());
+        m_pty->unplug();
+    }
+
+private:
+    QTemporaryDir m_directory;
+    std::unique_ptr<PtyPair> m_pty;
+};
+
+// What the system would say of an adapter at the path.
+void listAdapter(const QString &path, const QString &serialNumber)
+{
+    MSCommLib::PortDescription port;
+    port.path = path;
+    port.description = QStringLiteral("Test adapter");
+    port.serialNumber = serialNumber;
+    MSCommLib::setPortCatalogue({[port] { return QList{port}; }, {}});
+}
+
+QMenu *openDeviceMenu(QWidget *target)
+{
+    QContextMenuEvent event(QContextMenuEvent::Mouse, target->rect().center(),
+                            target->mapToGlobal(target->rect().center()));
+    QApplication::sendEvent(target, &event);
+    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    if (!menu)
+        qFatal("no device menu");
+    return menu;
+}
+
+QAction *actionStartingWith(QMenu *menu, const QString &text)
+{
+    for (QAction *action : menu->actions()) {
+        if (action->text().startsWith(text))
+            return action;
+    }
+    qFatal("no menu entry %s", qPrintable(text));
+}
+
+QString toolTipOf(QWidget *widget)
+{
+    QHelpEvent event(QEvent::ToolTip, widget->rect().center(), widget->mapToGlobal(widget->rect().center()));
+    QApplication::sendEvent(widget, &event);
+    return widget->toolTip();
+}
+
+} // namespace
+
+class DevicesTest : public QObject, Fixture
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init()
+    {
+        // A file of its own for each test: QSettings caches what it read.
+        m_config = std::make_unique<QTemporaryDir>();
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_config->path());
+        MSCommLib::setPortCatalogue({[] { return QList<MSCommLib::PortDescription>{}; }, {}});
+    }
+    void cleanup() { finish(); }
+
+    void pulledDeviceReadsFalseAndComesBackByItself();
+    void anotherAdapterAtThePathIsNotTakenForTheFirst();
+    void deviceChosenInTheMenuIsKeptForTheNextStart();
+    void menuChangesNothingWhileTheChannelIsOn();
+    void unusableSettingsAreIgnoredAndLeftAsTheyAre_data();
+    void unusableSettingsAreIgnoredAndLeftAsTheyAre();
+
+private:
+    QString settingsFile() const { return m_config->filePath(QStringLiteral("Draventa/Sernix.conf")); }
+
+    std::unique_ptr<QTemporaryDir> m_config;
+};
+
+void DevicesTest::pulledDeviceReadsFalseAndComesBackByItself()
+{
+    Pluggable device;
+    Form1 &form = open({device.path()});
+    const ChannelControls &channel = form.channel(1);
+    click(channel.enableBox);
+    click(channel.dtrButton);
+    form.Timer1_Timer();
+    QCOMPARE(channel.pin(Pin::Dcd)->Text(), QStringLiteral("True"));
+
+    const StderrCapture diagnostics;
+    device.unplug();
+    QTRY_COMPARE_WITH_TIMEOUT((form.Timer1_Timer(), channel.deviceState->text()), QStringLiteral("device lost"),
+                              ReturnDeadlineMs);
+    QCOMPARE(channel.pin(Pin::Dcd)->Text(), QStringLiteral("False"));
+    QCOMPARE(channel.pinIndicator(Pin::Dcd)->BackColor(), OleColors::WindowBackground);
+    QCOMPARE(channel.enableBox->Value(), EnableBox::Ticked);
+    QVERIFY(diagnostics.text().contains(
+        QStringLiteral("COM1: %1 lost; waiting for it to return").arg(device.path()).toLocal8Bit()));
+
+    // Chosen while the device is away: kept, not refused, and applied on its return.
+    choose(channel.list(SettingRole::Speed), QStringLiteral("19200"));
+    click(channel.dtrButton);
+    click(channel.rtsButton);
+    QVERIFY(messages.take().isEmpty());
+
+    device.plug();
+    QTRY_COMPARE_WITH_TIMEOUT((form.Timer1_Timer(), channel.deviceState->text()), QString(), ReturnDeadlineMs);
+    QCOMPARE(channel.enableBox->Value(), EnableBox::Ticked);
+    QCOMPARE(device.pty().slaveBaudRate(), 19200);
+    QCOMPARE(PtyRig::outputs(device.pty()).dtr, false);
+    QCOMPARE(PtyRig::outputs(device.pty()).rts, true);
+    QVERIFY(diagnostics.text().contains(QStringLiteral("COM1: %1 is back").arg(device.path()).toLocal8Bit()));
+    device.pty().writeToMaster("live");
+    QString received;
+    QTRY_COMPARE((form.Timer1_Timer(), received += channel.pin(Pin::Rd)->Text()), QStringLiteral("live"));
+    QCOMPARE(channel.pin(Pin::Cts)->Text(), QStringLiteral("True"));
+}
+
+void DevicesTest::anotherAdapterAtThePathIsNotTakenForTheFirst()
+{
+    Pluggable device;
+    listAdapter(device.path(), QStringLiteral("FIRST"));
+    MSCommLib::MSComm port(1, device.path());
+    port.setPortOpen(true);
+
+    const StderrCapture diagnostics;
+    device.unplug();
+    QTRY_COMPARE(port.deviceState(), MSCommLib::DeviceState::Lost);
+    listAdapter(device.path(), QStringLiteral("SECOND"));
+    device.plug();
+    QTRY_COMPARE_WITH_TIMEOUT(port.deviceState(), MSCommLib::DeviceState::OtherAdapter, ReturnDeadlineMs);
+    QVERIFY(diagnostics.text().contains("SECOND, not FIRST"));
+    QSignalSpy looks(port.findChild<QTimer *>(QStringLiteral("returnLook")), &QTimer::timeout);
+    QTRY_VERIFY(looks.count() >= 3);
+    QCOMPARE(port.deviceState(), MSCommLib::DeviceState::OtherAdapter);
+
+    device.unplug();
+    listAdapter(device.path(), QStringLiteral("FIRST"));
+    device.plug();
+    QTRY_COMPARE_WITH_TIMEOUT(port.deviceState(), MSCommLib::DeviceState::Present, ReturnDeadlineMs);
+}
+
+void DevicesTest::deviceChosenInTheMenuIsKeptForTheNextStart()
+{
+    Pluggable device;
+    listAdapter(device.path(), QStringLiteral("A10K3B5Z"));
+    Form1 *form = &open({});
+    openDeviceMenu(form->channel(2).connectorPanel)->close(); // the panel offers the menu too
+    QMenu *menu = openDeviceMenu(form->channel(1).enableBox);
+    QAction *adapter = actionStartingWith(menu, device.path());
+    QVERIFY(adapter->text().contains(QStringLiteral("Test adapter, serial A10K3B5Z")));
+    adapter->trigger();
+    menu->close();
+    QCOMPARE(form->MSComm1.deviceName(), device.path());
+    QVERIFY(toolTipOf(form->channel(1).enableBox).contains(QStringLiteral("Test adapter")));
+
+    // The next start opens the device chosen, unless --com1 names another.
+    window.reset();
+    form = &open(DeviceBindings::forStart({}));
+    QCOMPARE(form->MSComm1.deviceName(), device.path());
+    QVERIFY(actionStartingWith(openDeviceMenu(form->channel(1).enableBox), device.path())->isChecked());
+    QApplication::activePopupWidget()->close();
+    click(form->channel(1).enableBox);
+    QVERIFY(form->MSComm1.PortOpen());
+    click(form->channel(1).enableBox);
+    window.reset();
+    form = &open(DeviceBindings::forStart({QStringLiteral("loopback")}));
+    QCOMPARE(form->MSComm1.deviceName(), QStringLiteral("loopback"));
+    QCOMPARE(DeviceBindings::load().at(0), device.path()); // --com1 is for this run only
+
+    // "Default" forgets the binding.
+    menu = openDeviceMenu(form->channel(1).connectorPanel);
+    actionStartingWith(menu, QStringLiteral("Default (COM1)"))->trigger();
+    menu->close();
+    QCOMPARE(form->MSComm1.deviceName(), MSCommLib::MSComm::defaultDeviceName(1));
+    QCOMPARE(DeviceBindings::load().at(0), QString());
+}
+
+void DevicesTest::menuChangesNothingWhileTheChannelIsOn()
+{
+    Form1 &form = open({QStringLiteral("loopback")});
+    click(form.channel(1).enableBox);
+    QMenu *menu = openDeviceMenu(form.channel(1).enableBox);
+    QVERIFY(menu->actions().first()->text().startsWith(QStringLiteral("Untick Com1")));
+    for (QAction *action : menu->actions())
+        QVERIFY2(!action->isEnabled() || action->isSeparator(), qPrintable(action->text()));
+    menu->close();
+    QCOMPARE(form.MSComm1.deviceName(), QStringLiteral("loopback"));
+    QVERIFY(!QFile::exists(settingsFile()));
+}
+
+void DevicesTest::unusableSettingsAreIgnoredAndLeftAsTheyAre_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::newRow("malformed") << QByteArray("[ports\ncom1=/dev/ttyUSB0\n");
+    QTest::newRow("empty") << QByteArray("[ports]\ncom1=\n");
+    QTest::newRow("a list") << QByteArray("[ports]\ncom1=/dev/ttyUSB0, /dev/ttyUSB1\n");
+    QTest::newRow("not text") << QByteArray("[ports]\ncom1=\xff\xfe\n");
+    QTest::newRow("unreadable") << QByteArray("[ports]\ncom1=@Variant(\\0\\0\\0\\x7f\\0)\n");
+}
+
+void DevicesTest::unusableSettingsAreIgnoredAndLeftAsTheyAre()
+{
+    QFETCH(QByteArray, content);
+    QDir().mkpath(QFileInfo(settingsFile()).path());
+    QFile file(settingsFile());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+    file.close();
+
+    const StderrCapture diagnostics;
+    const Form1::DeviceNames devices = DeviceBindings::forStart({});
+    QCOMPARE(devices.at(0), QString());
+    QVERIFY(diagnostics.text().contains("sernix: ignoring"));
+    open(devices);
+    window.reset();
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), content);
+}
+
+QTEST_MAIN(DevicesTest)
+#include "tst_devices.moc"
