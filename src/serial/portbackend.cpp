@@ -1,6 +1,7 @@
 #include "portbackend.h"
 
 #include "loopbackport.h"
+#include "remoteport.h"
 #include "serialportbackend.h"
 
 namespace MSCommLib {
@@ -9,6 +10,8 @@ std::unique_ptr<PortBackend> createPortBackend(const QString &deviceName)
 {
     if (deviceName == loopbackDeviceName)
         return std::make_unique<LoopbackPort>();
+    if (RemotePort::isAddress(deviceName))
+        return std::make_unique<RemotePort>(deviceName);
     return std::make_unique<SerialPortBackend>(deviceName);
 }
 
