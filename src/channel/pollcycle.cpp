@@ -1,5 +1,6 @@
 #include "pollcycle.h"
 
+#include "connectorstatus.h"
 #include "transmitlatch.h"
 
 #include "controls/controls.h"
@@ -46,25 +47,6 @@ void showReceived(const ChannelControls &channel)
     channel.pinIndicator(Pin::Rd)->setBackColor(box->Text().isEmpty() ? OleColors::WindowBackground : OleColors::Green);
 }
 
-// What the connector panel says of a device that is not there.
-QString deviceStateText(MSCommLib::DeviceState state)
-{
-    using MSCommLib::DeviceState;
-    switch (state) {
-    case DeviceState::Present:
-        return {};
-    case DeviceState::Lost:
-        return QStringLiteral("device lost");
-    case DeviceState::Busy:
-        return QStringLiteral("lost, in use elsewhere");
-    case DeviceState::OtherAdapter:
-        return QStringLiteral("lost, other adapter");
-    case DeviceState::Reconnecting:
-        return QStringLiteral("lost, reconnecting");
-    }
-    return {};
-}
-
 // Sends on every second tick while the transmit box holds text.
 void transmit(const ChannelControls &channel, qint16 &latch)
 {
@@ -99,6 +81,7 @@ bool readsTrue(const QString &text)
 void refresh(const ChannelControls &channel, qint16 &transmitLatch)
 {
     MSCommLib::MSComm &port = *channel.serialControl;
+    const ConnectorStatus::LevelsBefore levelsBefore = ConnectorStatus::levelsBefore(channel);
 
     QString handshake;
     guarded([&] { handshake = MSCommLib::handshakeName(port.Handshaking()); });
@@ -112,7 +95,7 @@ void refresh(const ChannelControls &channel, qint16 &transmitLatch)
     showLine(channel, {Pin::Dsr, &MSCommLib::MSComm::DSRHolding, OleColors::Green});
     showLine(channel, {Pin::Rts, &MSCommLib::MSComm::RTSEnable, OleColors::Red});
     showLine(channel, {Pin::Cts, &MSCommLib::MSComm::CTSHolding, OleColors::Green});
-    channel.deviceState->setText(deviceStateText(port.deviceState()));
+    ConnectorStatus::refresh(channel, levelsBefore);
 }
 
 void reset(const ChannelControls &channel)
@@ -130,7 +113,7 @@ void reset(const ChannelControls &channel)
     // setText, unlike clear(), does nothing when the caption is already empty:
     // an off channel is reset at every tick.
     channel.captionLabel->setText(QString());
-    channel.deviceState->setText(QString());
+    ConnectorStatus::clear(channel);
 }
 
 } // namespace PollCycle

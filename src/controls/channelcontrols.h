@@ -5,8 +5,10 @@
 #include <array>
 
 class EnableBox;
+class FittedLabel;
 class LineButton;
 class PinTextBox;
+class PulseMark;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -24,8 +26,11 @@ struct ChannelControls
     MSCommLib::MSComm *serialControl = nullptr;
     QGroupBox *connectorPanel = nullptr;
     QLabel *captionLabel = nullptr;
-    // In the connector panel: whether the port's device is there.
-    QLabel *deviceState = nullptr;
+    // In the connector panel: whether the port's device is there, the line
+    // errors counted, and marks for pulses between two looks (input pins only).
+    FittedLabel *deviceState = nullptr;
+    FittedLabel *lineEvents = nullptr;
+    std::array<PulseMark *, PinCount> pulseMarks{};     // by pinIndex()
     std::array<PinTextBox *, PinCount> pinText{};       // by pinIndex()
     std::array<ShapeIndicator *, PinCount> indicator{}; // by pinIndex()
     LineButton *dtrButton = nullptr;
@@ -34,5 +39,6 @@ struct ChannelControls
 
     PinTextBox *pin(Pin pin) const { return pinText.at(pinIndex(pin)); }
     ShapeIndicator *pinIndicator(Pin pin) const { return indicator.at(pinIndex(pin)); }
+    PulseMark *pulseMark(Pin pin) const { return pulseMarks.at(pinIndex(pin)); }
     QComboBox *list(SettingRole role) const { return settingList.at(std::size_t(role)); }
 };

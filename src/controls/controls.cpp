@@ -42,6 +42,38 @@ void ShapeIndicator::paintEvent(QPaintEvent *)
     painter.drawEllipse(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
 }
 
+PulseMark::PulseMark(QWidget *parent)
+    : QWidget(parent)
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    hide();
+}
+
+void PulseMark::paintEvent(QPaintEvent *)
+{
+    constexpr qreal RingWidth = 2.5;
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    // Amber: neither an input's green nor an output's red.
+    painter.setPen(QPen(QColor(0xff, 0x8c, 0x00), RingWidth));
+    painter.setBrush(Qt::NoBrush);
+    const qreal inset = RingWidth / 2;
+    painter.drawEllipse(QRectF(rect()).adjusted(inset, inset, -inset, -inset));
+}
+
+void FittedLabel::setFullText(const QString &text)
+{
+    // Written at every tick; an unchanged text costs nothing.
+    if (text == m_fullText)
+        return;
+    m_fullText = text;
+    setToolTip(text);
+    const QRect wrapped = fontMetrics().boundingRect(contentsRect(), int(alignment()) | Qt::TextWordWrap, text);
+    const bool fits = wrapped.height() <= contentsRect().height() && wrapped.width() <= contentsRect().width();
+    setWordWrap(fits);
+    setText(fits ? text : fontMetrics().elidedText(text, Qt::ElideRight, contentsRect().width()));
+}
+
 LineButton::LineButton(QWidget *parent)
     : QPushButton(parent)
 {

@@ -31,6 +31,33 @@ private:
     OleColor m_backColor = OleColors::WindowBackground;
 };
 
+// A ring around a connector pin, shown for one tick when the pin's line went
+// and came back between two looks: a pulse too short for the indicator.
+class PulseMark : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit PulseMark(QWidget *parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+};
+
+// A label with little room: its text wraps, and when even wrapped it does
+// not fit, it is cut short with an ellipsis. The whole text is its tooltip.
+class FittedLabel : public QLabel
+{
+    Q_OBJECT
+public:
+    using QLabel::QLabel;
+
+    QString fullText() const { return m_fullText; }
+    void setFullText(const QString &text);
+
+private:
+    QString m_fullText;
+};
+
 // A push button that shows its back colour on every style: it paints its own
 // face and bevel instead of trusting the style to honour the palette.
 class LineButton : public QPushButton

@@ -24,15 +24,15 @@ void LoopbackPort::open(const LineSettings &settings, Handshake handshake)
     m_open = true;
     m_settings = settings;
     m_handshake = handshake;
-    m_rts = usesHardwareFlow(handshake);
+    wireRts(usesHardwareFlow(handshake));
     m_characterStartNs = m_clock.nsecsElapsed();
 }
 
 void LoopbackPort::close()
 {
     m_open = false;
-    m_dtr = false;
-    m_rts = false;
+    wireDtr(false);
+    wireRts(false);
     m_stoppedByXoff = false;
     m_unsent.clear();
     m_received.clear();
@@ -54,7 +54,7 @@ void LoopbackPort::setHandshake(Handshake handshake)
         m_stoppedByXoff = false;
     // Like a driver doing RTS/CTS with room to spare in its receive buffer.
     if (usesHardwareFlow(handshake))
-        m_rts = true;
+        wireRts(true);
 }
 
 void LoopbackPort::write(const QByteArray &bytes)
@@ -86,7 +86,7 @@ ModemInputs LoopbackPort::modemInputs()
 void LoopbackPort::setDtr(bool on)
 {
     requireOpen();
-    m_dtr = on;
+    wireDtr(on);
 }
 
 void LoopbackPort::setRts(bool on)
@@ -95,7 +95,27 @@ void LoopbackPort::setRts(bool on)
     if (usesHardwareFlow(m_handshake))
         throw CommError(QStringLiteral("%1: RTS is controlled by hardware handshaking").arg(loopbackDeviceName));
     transmitDueCharacters();
-    m_rts = on;
+    wireRts(on);
+}
+
+std::optional<LineCounts> LoopbackPort::lineCounts()
+{
+    return m_counts;
+}
+
+void LoopbackPort::wireDtr(bool on)
+{
+    // DTR drives both DSR and DCD.
+    if (std::exchange(m_dtr, on) != on) {
+        ++*m_counts[LineEvent::Dsr];
+        ++*m_counts[LineEvent::Dcd];
+    }
+}
+
+void LoopbackPort::wireRts(bool on)
+{
+    if (std::exchange(m_rts, on) != on)
+        ++*m_counts[LineEvent::Cts];
 }
 
 ReturnCheck LoopbackPort::lookForReturn(const LineSettings &settings, Handshake handshake)

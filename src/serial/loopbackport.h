@@ -25,6 +25,8 @@ public:
     ModemInputs modemInputs() override;
     void setDtr(bool on) override;
     void setRts(bool on) override;
+    // Its own transitions; a plug makes no errors and never rings.
+    std::optional<LineCounts> lineCounts() override;
     // A plug is never pulled.
     ReturnCheck lookForReturn(const LineSettings &settings, Handshake handshake) override;
 
@@ -32,6 +34,8 @@ private:
     // Moves the characters whose time on the wire has passed to the receiver.
     void transmitDueCharacters();
     void receive(char character);
+    void wireDtr(bool on);
+    void wireRts(bool on);
     bool transmitterHeld() const;
     qint64 characterTimeNs() const;
     void requireOpen() const;
@@ -43,6 +47,7 @@ private:
     bool m_dtr = false;
     bool m_rts = false;
     bool m_stoppedByXoff = false;
+    LineCounts m_counts{{0, 0, 0, 0, 0, 0, 0, 0}};
     QByteArray m_unsent;
     QByteArray m_received;
     // When the character now on the wire started; "now" while the line idles.

@@ -195,6 +195,43 @@ void MSComm::open()
     m_lastOpenFailure.clear();
     m_open = true;
     applyOutputLinesAfterOpening();
+    startCounting(true);
+    if (!m_lastCounts)
+        say(QStringLiteral("keeps no line event counters (no counters)"));
+}
+
+std::optional<MSComm::LineEventReport> MSComm::LineEvents()
+{
+    requireOpen();
+    if (!m_lastCounts)
+        return std::nullopt;
+    if (isLost())
+        return LineEventReport{m_countedTotal, LineCounts::zeroWhereCounted(m_countedTotal)};
+    const std::optional<LineCounts> counts = m_port->lineCounts();
+    if (!counts)
+        return std::nullopt;
+    const LineCounts since = *counts - *m_lastCounts;
+    m_lastCounts = counts;
+    m_countedTotal += since;
+    return LineEventReport{m_countedTotal, since};
+}
+
+void MSComm::resetLineEvents()
+{
+    m_countedTotal = LineCounts::zeroWhereCounted(m_countedTotal);
+}
+
+void MSComm::startCounting(bool fromZero)
+{
+    // The port's counters run across openings and from before ours; what
+    // is shown counts from here.
+    try {
+        m_lastCounts = m_port->lineCounts();
+    } catch (const CommError &) {
+        m_lastCounts.reset();
+    }
+    if (fromZero && m_lastCounts)
+        m_countedTotal = LineCounts::zeroWhereCounted(*m_lastCounts);
 }
 
 void MSComm::close()
@@ -223,6 +260,8 @@ void MSComm::lookForReturn()
         m_deviceState = DeviceState::Present;
         m_lastReturnReason.clear();
         applyOutputLinesAfterOpening();
+        // A device back (maybe through another driver) continues the counts.
+        startCounting(!m_lastCounts);
         say(QStringLiteral("is back"));
         return;
     }

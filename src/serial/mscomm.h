@@ -3,6 +3,7 @@
 #include "commerror.h"
 #include "devicestate.h"
 #include "handshake.h"
+#include "linecounts.h"
 #include "linesettings.h"
 
 #include <QObject>
@@ -72,6 +73,17 @@ public:
     // Bytes given to Output that have not left the port yet.
     qint64 OutBufferCount() const;
 
+    // The line events counted since the port was opened or the counts were
+    // reset, and of those, the ones since the previous look; empty when the
+    // port keeps no counters. Each look takes what it reports, as Input does.
+    struct LineEventReport
+    {
+        LineCounts total;
+        LineCounts sinceLastLook;
+    };
+    std::optional<LineEventReport> LineEvents();
+    void resetLineEvents();
+
     DeviceState deviceState() const { return m_deviceState; }
     // Why the last opening failed; empty once one succeeds.
     QString lastOpenFailure() const { return m_lastOpenFailure; }
@@ -87,6 +99,7 @@ private:
     void onDeviceLost(const QString &reason);
     void lookForReturn();
     void say(const QString &news) const;
+    void startCounting(bool fromZero);
 
     const int m_commPort;
     QString m_deviceName;
@@ -98,7 +111,9 @@ private:
     bool m_rts = false;
     DeviceState m_deviceState = DeviceState::Present;
     QString m_lastOpenFailure;
-    QString m_lastReturnReason; // said once per reason while the device is away
+    QString m_lastReturnReason;             // said once per reason while the device is away
+    std::optional<LineCounts> m_lastCounts; // the port's own, at the previous look
+    LineCounts m_countedTotal;
     QTimer m_returnLook;
 };
 

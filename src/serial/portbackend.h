@@ -2,6 +2,7 @@
 
 #include "devicestate.h"
 #include "handshake.h"
+#include "linecounts.h"
 #include "linesettings.h"
 
 #include <QByteArray>
@@ -61,6 +62,10 @@ public:
     virtual ModemInputs modemInputs() = 0;
     virtual void setDtr(bool on) = 0;
     virtual void setRts(bool on) = 0;
+
+    // The port's line event counters as they stand, running from wherever
+    // they started; empty when the port keeps no counters at all.
+    virtual std::optional<LineCounts> lineCounts() = 0;
 
     // On a lost port: a cheap look that never blocks for whether the device
     // is back, and if it is, opening it again with the given format and flow

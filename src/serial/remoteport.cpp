@@ -344,6 +344,7 @@ void RemotePort::handle(Connection &connection, const Event &event)
     switch (reply->command) {
     case ComPortCommand::NotifyModemState:
         m_modemState = reply->modemState();
+        countTransitions(m_modemState);
         break;
     case ComPortCommand::Signature:
         // No text: the server asks who we are.
@@ -355,6 +356,26 @@ void RemotePort::handle(Connection &connection, const Event &event)
             m_replies << *reply;
         break;
     }
+}
+
+void RemotePort::countTransitions(ModemState report)
+{
+    const std::pair<ModemStateFlag, LineEvent> deltas[] = {
+        {ModemStateFlag::CarrierDetectChanged, LineEvent::Dcd},
+        {ModemStateFlag::DataSetReadyChanged, LineEvent::Dsr},
+        {ModemStateFlag::ClearToSendChanged, LineEvent::Cts},
+        {ModemStateFlag::RingTrailingEdge, LineEvent::Ri},
+    };
+    for (const auto &[flag, event] : deltas) {
+        if (report.testFlag(flag))
+            ++*m_transitions[event];
+    }
+}
+
+std::optional<LineCounts> RemotePort::lineCounts()
+{
+    requireLive();
+    return m_transitions;
 }
 
 void RemotePort::receive(QByteArray data)

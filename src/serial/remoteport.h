@@ -50,6 +50,9 @@ public:
     ModemInputs modemInputs() override;
     void setDtr(bool on) override;
     void setRts(bool on) override;
+    // Modem transitions from the server's reports; ser2net sends no line
+    // state for serial devices, so errors are not counted.
+    std::optional<LineCounts> lineCounts() override;
     ReturnCheck lookForReturn(const LineSettings &settings, Handshake handshake) override;
 
 private:
@@ -69,6 +72,7 @@ private:
     void onEnded(Connection &connection, const QString &reason);
     void handle(Connection &connection, const Telnet::Event &event);
     void receive(QByteArray data);
+    void countTransitions(Telnet::ModemState report);
 
     // A COM-PORT command with the value it sets, which the server's reply
     // repeats when it applied the value.
@@ -96,6 +100,7 @@ private:
     LineSettings m_settings;
     Handshake m_handshake = Handshake::None;
     Telnet::ModemState m_modemState;
+    LineCounts m_transitions{{0, 0, 0, 0, std::nullopt, std::nullopt, std::nullopt, std::nullopt}};
     QByteArray m_received;
     qint64 m_dropped = 0;         // received bytes the buffer had no room for
     qint64 m_droppedReported = 0; // of those, already said on stderr

@@ -160,6 +160,7 @@ QString SerialPortBackend::openDevice(const LineSettings &settings, Handshake ha
         }
     }
     m_state = State::Held;
+    m_counters.emplace(m_deviceName);
     ++m_openingCount;
     m_lossReason.clear();
     m_settings = settings;
@@ -252,6 +253,17 @@ void SerialPortBackend::setRts(bool on)
         fail(QStringLiteral("RTS is controlled by hardware handshaking"));
     if (!m_port.setRequestToSend(on))
         fail(QStringLiteral("cannot set RTS: %1").arg(m_port.errorString()));
+}
+
+std::optional<LineCounts> SerialPortBackend::lineCounts()
+{
+    requireHeld();
+#ifdef Q_OS_UNIX
+    return m_counters->read(m_port.handle(), usesHardwareFlow(m_handshake));
+#else
+    // On Windows QSerialPort owns the port's event and error reading.
+    return std::nullopt;
+#endif
 }
 
 QString SerialPortBackend::applySettings(const LineSettings &settings)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "kernelcounters.h"
 #include "portbackend.h"
 
 #include <QSerialPort>
@@ -26,6 +27,7 @@ public:
     ModemInputs modemInputs() override;
     void setDtr(bool on) override;
     void setRts(bool on) override;
+    std::optional<LineCounts> lineCounts() override;
     ReturnCheck lookForReturn(const LineSettings &settings, Handshake handshake) override;
 
 private:
@@ -50,6 +52,8 @@ private:
     QString m_lossReason;
     LineSettings m_settings;
     Handshake m_handshake = Handshake::None;
+    // Of the device opened last, which may be another since.
+    std::optional<KernelCounters> m_counters;
     // The adapter opened first; empty where the system cannot tell adapters apart.
     QString m_identity;
     // The device node last found to hold another adapter: asked about again

@@ -53,7 +53,7 @@ DeviceMenu::DeviceMenu(const ChannelControls &channel, std::span<const ChannelCo
     channel.enableBox->installEventFilter(this);
 }
 
-QMenu *DeviceMenu::createMenu()
+QMenu *DeviceMenu::createMenu(const QWidget *from)
 {
     const int number = m_channel.entry->number;
     const QString current = m_channel.serialControl->deviceName();
@@ -94,6 +94,12 @@ QMenu *DeviceMenu::createMenu()
     other->setEnabled(!on);
     connect(other, &QAction::triggered, this, &DeviceMenu::askForDevice);
     addChoice(QStringLiteral("Default (COM%1)").arg(number), defaultDevice, QString())->setToolTip(defaultDevice);
+    if (from == m_channel.connectorPanel) {
+        menu->addSeparator();
+        QAction *reset = menu->addAction(QStringLiteral("Reset counters"));
+        reset->setEnabled(m_channel.serialControl->PortOpen());
+        connect(reset, &QAction::triggered, this, [this] { m_channel.serialControl->resetLineEvents(); });
+    }
     return menu;
 }
 
@@ -121,7 +127,7 @@ bool DeviceMenu::eventFilter(QObject *watched, QEvent *event)
 
 void DeviceMenu::popUp(QWidget *from, const QPoint &position)
 {
-    QMenu *menu = createMenu();
+    QMenu *menu = createMenu(from);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(from->mapToGlobal(position));
 }
@@ -140,9 +146,10 @@ void DeviceMenu::askForDevice()
 {
     bool accepted = false;
     const QString device =
-        QInputDialog::getText(m_window, QStringLiteral("Device of Com%1").arg(m_channel.entry->number),
-                              QStringLiteral("A serial device (such as /dev/ttyUSB0), or loopback:"), QLineEdit::Normal,
-                              m_channel.serialControl->deviceName(), &accepted)
+        QInputDialog::getText(
+            m_window, QStringLiteral("Device of Com%1").arg(m_channel.entry->number),
+            QStringLiteral("A serial device (such as /dev/ttyUSB0), loopback, or rfc2217://HOST:PORT:"),
+            QLineEdit::Normal, m_channel.serialControl->deviceName(), &accepted)
             .trimmed();
     if (accepted && !device.isEmpty())
         bind(device, device);

@@ -14,6 +14,7 @@ class QPoint;
 // ports found now, the simulated loop-back plug, any other device by name,
 // and the platform's default. A choice is kept for the next start. The
 // binding changes only while the channel is off; the menu says so otherwise.
+// The panel's menu also resets the line event counts of an open port.
 // The enable box's tooltip names the bound device, what the system knows of
 // it, and why its last opening failed.
 class DeviceMenu : public QObject
@@ -24,7 +25,7 @@ public:
     DeviceMenu(const ChannelControls &channel, std::span<const ChannelControls> channels, QWidget *window);
 
     // The menu as things stand now, for the caller to show and delete.
-    QMenu *createMenu();
+    QMenu *createMenu(const QWidget *from);
     QString toolTip() const;
 
 protected:

@@ -3,6 +3,7 @@
 #include "spacedtext.h"
 #include "windowdesign.h"
 
+#include "channel/connectorstatus.h"
 #include "controls/channelmap.h"
 #include "controls/controls.h"
 
@@ -144,12 +145,25 @@ void buildConnectorPanel(QWidget *client, const ChannelEntry &channel, ChannelCo
     controls.captionLabel->setAlignment(Qt::AlignCenter);
     setTextColour(controls.captionLabel, OleColors::Blue);
 
-    controls.deviceState =
-        placeLabel(panel, ControlName::indexed("DeviceState", channel.arrayIndex()), QString(), DeviceStatePlace);
-    controls.deviceState->setAlignment(Qt::AlignCenter);
-    controls.deviceState->setWordWrap(true);
-    setTextColour(controls.deviceState, OleColors::Red);
-    setPointSize(controls.deviceState, AdditionFontPoints);
+    const auto placeNote = [&](const char *array, const TwipRect &geometry) {
+        auto *note = place<FittedLabel>(panel, ControlName::indexed(array, channel.arrayIndex()), geometry);
+        note->setAlignment(Qt::AlignCenter);
+        setTextColour(note, OleColors::Red);
+        setPointSize(note, AdditionFontPoints);
+        return note;
+    };
+    controls.deviceState = placeNote("DeviceState", DeviceStatePlace);
+    controls.lineEvents = placeNote("LineEvents", LineEventsPlace);
+    for (const ConnectorStatus::MarkedLine &line : ConnectorStatus::MarkedLines) {
+        ShapeIndicator *indicator = controls.pinIndicator(line.pin);
+        const QByteArray array = "Pulse" + QByteArray::number(pinNumber(line.pin));
+        TwipRect ring = rectAt(IndicatorPlace.at(pinIndex(line.pin)), {IndicatorSize, IndicatorSize});
+        ring = {ring.left - PulseMarkMargin, ring.top - PulseMarkMargin, ring.width + 2 * PulseMarkMargin,
+                ring.height + 2 * PulseMarkMargin};
+        auto *mark = place<PulseMark>(panel, ControlName::indexed(array.constData(), channel.arrayIndex()), ring);
+        mark->stackUnder(indicator);
+        controls.pulseMarks.at(pinIndex(line.pin)) = mark;
+    }
     controls.connectorPanel = panel;
 }
 

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "controls/channelcontrols.h"
+#include "controls/pin.h"
+#include "serial/linecounts.h"
+
+#include <QString>
+
+#include <array>
+
+// What a channel's connector panel tells beyond its pins, refreshed with
+// them at every tick: whether the port's device is there, the line errors
+// the port counted, the full counts in the panel's tooltip, and a mark on
+// an input pin whose line went and came back between two looks.
+namespace ConnectorStatus {
+
+// The input pins whose pulses are marked, with the event that counts them.
+// RI is counted but not marked: its indicator is never written.
+struct MarkedLine
+{
+    Pin pin;
+    MSCommLib::LineEvent event;
+};
+inline constexpr std::array<MarkedLine, 3> MarkedLines{{
+    {Pin::Dcd, MSCommLib::LineEvent::Dcd},
+    {Pin::Dsr, MSCommLib::LineEvent::Dsr},
+    {Pin::Cts, MSCommLib::LineEvent::Cts},
+}};
+
+// The texts of the marked pins' boxes before this tick wrote them.
+using LevelsBefore = std::array<QString, MarkedLines.size()>;
+LevelsBefore levelsBefore(const ChannelControls &channel);
+
+void refresh(const ChannelControls &channel, const LevelsBefore &before);
+void clear(const ChannelControls &channel);
+
+// "DCD 2, DSR 2, CTS 0, RI not counted; framing 12, ..."; "no counters"
+// for a port that keeps none.
+QString countsText(const std::optional<MSCommLib::LineCounts> &counts);
+// The errors that were counted: "framing 12  break 1"; empty when none.
+QString errorsText(const MSCommLib::LineCounts &counts);
+
+} // namespace ConnectorStatus
