@@ -56,6 +56,14 @@ std::map<dev_t, DeviceState> &devices()
     return states;
 }
 
+// Runs use on the device's state under the lock and returns what it returns.
+template <typename Use>
+auto withState(dev_t device, Use &&use)
+{
+    std::lock_guard lock(stateMutex);
+    return use(devices()[device]);
+}
+
 std::optional<dev_t> ptySlaveDevice(int fd)
 {
     if (!rigEnabled.load())
@@ -77,32 +85,23 @@ std::optional<dev_t> ptySlaveDevice(const QString &path)
     return status.st_rdev;
 }
 
+// The libc function that an interposer stands in front of.
 template <typename Function>
-Function realFunction(const char *name)
+Function real(const char *name)
 {
     return reinterpret_cast<Function>(::dlsym(RTLD_NEXT, name));
 }
 
-using IoctlFunction = int (*)(int, unsigned long, ...);
-using TcgetattrFunction = int (*)(int, termios *);
-using TcsetattrFunction = int (*)(int, int, const termios *);
-
 int realIoctl(int fd, unsigned long request, void *argument)
 {
-    static const auto real = realFunction<IoctlFunction>("ioctl");
-    return real(fd, request, argument);
+    static const auto ioctl = real<int (*)(int, unsigned long, ...)>("ioctl");
+    return ioctl(fd, request, argument);
 }
 
 int realTcgetattr(int fd, termios *tio)
 {
-    static const auto real = realFunction<TcgetattrFunction>("tcgetattr");
-    return real(fd, tio);
-}
-
-int realTcsetattr(int fd, int when, const termios *tio)
-{
-    static const auto real = realFunction<TcsetattrFunction>("tcsetattr");
-    return real(fd, when, tio);
+    static const auto tcgetattr = real<int (*)(int, termios *)>("tcgetattr");
+    return tcgetattr(fd, tio);
 }
 
 bool isModemRequest(unsigned long request)
@@ -112,22 +111,16 @@ bool isModemRequest(unsigned long request)
 
 int handleModemRequest(dev_t device, unsigned long request, int *bits)
 {
-    std::lock_guard lock(stateMutex);
-    DeviceState &state = devices()[device];
-    switch (request) {
-    case TIOCMGET:
-        *bits = state.modemBits();
-        break;
-    case TIOCMSET:
-        state.setModemBits(*bits);
-        break;
-    case TIOCMBIS:
-        state.setModemBits(state.modemBits() | *bits);
-        break;
-    case TIOCMBIC:
-        state.setModemBits(state.modemBits() & ~*bits);
-        break;
-    }
+    withState(device, [&](DeviceState &state) {
+        if (request == TIOCMGET)
+            *bits = state.modemBits();
+        else if (request == TIOCMSET)
+            state.setModemBits(*bits);
+        else if (request == TIOCMBIS)
+            state.setModemBits(state.modemBits() | *bits);
+        else
+            state.setModemBits(state.modemBits() & ~*bits);
+    });
     return 0;
 }
 
@@ -139,18 +132,18 @@ tcflag_t &kernelCflag(void *kernelTermios)
 
 void reportRequestedFormat(dev_t device, tcflag_t &cflag)
 {
-    std::lock_guard lock(stateMutex);
-    const DeviceState &state = devices()[device];
-    if (state.requested)
-        cflag = (cflag & ~formatBits) | (state.requested->c_cflag & formatBits);
+    withState(device, [&](const DeviceState &state) {
+        if (state.requested)
+            cflag = (cflag & ~formatBits) | (state.requested->c_cflag & formatBits);
+    });
 }
 
 void recordRequestedFormat(dev_t device, tcflag_t cflag)
 {
-    std::lock_guard lock(stateMutex);
-    DeviceState &state = devices()[device];
-    if (state.requested)
-        state.requested->c_cflag = (state.requested->c_cflag & ~formatBits) | (cflag & formatBits);
+    withState(device, [&](DeviceState &state) {
+        if (state.requested)
+            state.requested->c_cflag = (state.requested->c_cflag & ~formatBits) | (cflag & formatBits);
+    });
 }
 
 bool isGetTermios(unsigned long request)
@@ -175,34 +168,28 @@ namespace PtyRig {
 
 void forceInputs(const PtyPair &pty, const InputOverrides &inputs)
 {
-    std::lock_guard lock(stateMutex);
-    devices()[pty.slaveDevice()].forced = inputs;
+    withState(pty.slaveDevice(), [&](DeviceState &state) { state.forced = inputs; });
 }
 
 void forceInputs(const QString &slavePath, const InputOverrides &inputs)
 {
-    if (const auto device = ptySlaveDevice(slavePath)) {
-        std::lock_guard lock(stateMutex);
-        devices()[*device].forced = inputs;
-    }
+    if (const auto device = ptySlaveDevice(slavePath))
+        withState(*device, [&](DeviceState &state) { state.forced = inputs; });
 }
 
 Outputs outputs(const PtyPair &pty)
 {
-    std::lock_guard lock(stateMutex);
-    return devices()[pty.slaveDevice()].outputs;
+    return withState(pty.slaveDevice(), [](const DeviceState &state) { return state.outputs; });
 }
 
 std::optional<termios> requestedTermios(const PtyPair &pty)
 {
-    std::lock_guard lock(stateMutex);
-    return devices()[pty.slaveDevice()].requested;
+    return withState(pty.slaveDevice(), [](const DeviceState &state) { return state.requested; });
 }
 
 void refuseTermios(const PtyPair &pty, std::function<bool(const termios &)> refuse)
 {
-    std::lock_guard lock(stateMutex);
-    devices()[pty.slaveDevice()].refuse = std::move(refuse);
+    withState(pty.slaveDevice(), [&](DeviceState &state) { state.refuse = std::move(refuse); });
 }
 
 void forgetDevice(dev_t device)
@@ -245,14 +232,12 @@ extern "C" int ioctl(int fd, unsigned long request, ...) noexcept
     const int result = realIoctl(fd, request, argument);
     if (result == -1)
         return result;
-    if (request == TIOCEXCL) {
-        std::lock_guard lock(stateMutex);
-        devices()[*device].outputs = PtyRig::Outputs{.dtr = true, .rts = true};
-    } else if (isGetTermios(request)) {
+    if (request == TIOCEXCL)
+        withState(*device, [](DeviceState &state) { state.outputs = PtyRig::Outputs{.dtr = true, .rts = true}; });
+    else if (isGetTermios(request))
         reportRequestedFormat(*device, kernelCflag(argument));
-    } else {
+    else
         recordRequestedFormat(*device, kernelCflag(argument));
-    }
     return result;
 }
 
@@ -268,15 +253,12 @@ extern "C" int tcgetattr(int fd, termios *tio) noexcept
 
 extern "C" int tcsetattr(int fd, int when, const termios *tio) noexcept
 {
+    static const auto realTcsetattr = real<int (*)(int, int, const termios *)>("tcsetattr");
     const std::optional<dev_t> device = ptySlaveDevice(fd);
     if (!device)
         return realTcsetattr(fd, when, tio);
 
-    std::function<bool(const termios &)> refuse;
-    {
-        std::lock_guard lock(stateMutex);
-        refuse = devices()[*device].refuse;
-    }
+    const auto refuse = withState(*device, [](const DeviceState &state) { return state.refuse; });
     if (refuse && refuse(*tio)) {
         errno = EINVAL;
         return -1;
@@ -293,9 +275,7 @@ extern "C" int tcsetattr(int fd, int when, const termios *tio) noexcept
             result = 0;
         }
     }
-    if (result == 0) {
-        std::lock_guard lock(stateMutex);
-        devices()[*device].requested = *tio;
-    }
+    if (result == 0)
+        withState(*device, [&](DeviceState &state) { state.requested = *tio; });
     return result;
 }
