@@ -36,6 +36,7 @@ constexpr Entry Entries[] = {
     {"idle", "idle cost", &Benchmarks::idleCost},
     {"startup", "start-up", &Benchmarks::startUp},
     {"soak", "soak", &Benchmarks::soak},
+    {"unplug", "unplug", &Benchmarks::unplug},
 };
 
 int usage()
@@ -43,7 +44,7 @@ int usage()
     std::fputs("usage: sernix_bench BENCHMARK [--out FILE] [options]\n"
                "       sernix_bench report --out FILE RESULT.json...\n"
                "benchmarks: poll [--ticks N], receive [--seconds N], idle [--seconds N],\n"
-               "            startup [--program PATH], soak [--cycles N]\n",
+               "            startup [--program PATH], soak [--cycles N], unplug [--seconds N]\n",
                stderr);
     return 2;
 }
