@@ -140,6 +140,7 @@ void RemotePort::open(const LineSettings &settings, Handshake handshake)
     if (!why.isEmpty())
         throw CommError(QStringLiteral("cannot open %1: %2").arg(m_deviceName, why));
 
+    m_unanswered = {};
     m_live = std::move(connection);
     m_state = State::Live;
     m_live->socket.write(setModemStateMask(ModemState::fromInt(0xff)));
@@ -287,7 +288,11 @@ void RemotePort::connectTo(Connection &connection)
                      [&connection] { connection.socket.write(connection.options.requests()); });
     QObject::connect(&socket, &QTcpSocket::readyRead, &socket, [this, &connection] { onReadyRead(connection); });
     QObject::connect(&socket, &QTcpSocket::errorOccurred, &socket,
-                     [this, &connection] { onEnded(connection, connection.socket.errorString()); });
+                     [this, &connection](QAbstractSocket::SocketError error) {
+                         // A wait that ran out is reported as an error, but ends nothing.
+                         if (error != QAbstractSocket::SocketTimeoutError)
+                             onEnded(connection, connection.socket.errorString());
+                     });
     QObject::connect(&socket, &QTcpSocket::disconnected, &socket,
                      [this, &connection] { onEnded(connection, QStringLiteral("the server closed the connection")); });
 }
@@ -352,8 +357,10 @@ void RemotePort::handle(Connection &connection, const Event &event)
             connection.socket.write(comPortCommand(ComPortCommand::Signature, "Sernix"));
         break;
     default:
-        if (m_awaitingReplies)
-            m_replies << *reply;
+        if (int &unanswered = m_unanswered.at(quint8(reply->command)); unanswered > 0 && --unanswered == 0) {
+            if (m_awaitingReplies)
+                m_replies << *reply;
+        }
         break;
     }
 }
@@ -399,6 +406,8 @@ QList<RemotePort::Setting> RemotePort::send(const LineSettings &settings, std::o
                         {ComPortCommand::SetDataSize, quint32(settings.dataBits)},
                         {ComPortCommand::SetParity, quint32(wireParity(settings.parity))},
                         {ComPortCommand::SetStopSize, quint32(wireStopSize(settings.stopBits))}};
+    for (const Setting &setting : sent)
+        ++m_unanswered.at(quint8(setting.first));
     if (flow)
         sent << send(*flow);
     return sent;
@@ -407,6 +416,7 @@ QList<RemotePort::Setting> RemotePort::send(const LineSettings &settings, std::o
 QList<RemotePort::Setting> RemotePort::send(Control flow)
 {
     m_live->socket.write(setControl(flow));
+    ++m_unanswered.at(quint8(ComPortCommand::SetControl));
     return {{ComPortCommand::SetControl, quint32(flow)}};
 }
 
@@ -421,8 +431,12 @@ RemotePort::Answer RemotePort::awaitAnswer(const QList<Setting> &sent, QDeadline
     while (!std::all_of(sent.cbegin(), sent.cend(), answered) && m_state == State::Live && !deadline.hasExpired())
         m_live->socket.waitForReadyRead(int(deadline.remainingTime()));
     m_awaitingReplies = false;
-    if (!std::all_of(sent.cbegin(), sent.cend(), answered))
+    if (!std::all_of(sent.cbegin(), sent.cend(), answered)) {
+        // A reply that comes after all must not pass for the next one's.
+        for (const Setting &setting : sent)
+            m_unanswered.at(quint8(setting.first)) = 0;
         return Answer::Silent;
+    }
     // The last answer to each command is the value now in force.
     for (const Setting &setting : sent) {
         const auto reply = std::find_if(m_replies.crbegin(), m_replies.crend(),
@@ -443,6 +457,7 @@ void RemotePort::startAttempt()
 
 void RemotePort::becomeLive(std::unique_ptr<Connection> connection)
 {
+    m_unanswered = {};
     m_live = std::move(connection);
     m_state = State::Live;
     m_retryMs = FirstRetryMs;

@@ -106,6 +106,9 @@ private:
     qint64 m_droppedReported = 0; // of those, already said on stderr
     bool m_awaitingReplies = false;
     QList<Telnet::ComPortReply> m_replies; // collected while awaiting them
+    // Requests sent by command whose replies are still out: only the reply
+    // to the last request of a kind tells what is in force now.
+    std::array<int, 256> m_unanswered{};
 };
 
 } // namespace MSCommLib

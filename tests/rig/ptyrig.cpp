@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdarg>
 #include <dlfcn.h>
+#include <linux/serial.h>
 #include <map>
 #include <mutex>
 #include <sys/ioctl.h>
@@ -24,6 +25,9 @@ struct DeviceState
     PtyRig::InputOverrides forced;
     std::optional<termios> requested;
     std::function<bool(const termios &)> refuse;
+    // What TIOCGICOUNT reports: like the kernel's, they run from the
+    // device's creation and across openings.
+    serial_icounter_struct counts{};
 
     int modemBits() const
     {
@@ -37,8 +41,23 @@ struct DeviceState
 
     void setModemBits(int bits)
     {
-        outputs.dtr = bits & TIOCM_DTR;
-        outputs.rts = bits & TIOCM_RTS;
+        changeLines([&] {
+            outputs.dtr = bits & TIOCM_DTR;
+            outputs.rts = bits & TIOCM_RTS;
+        });
+    }
+
+    // Counts the transitions of the input lines that a change brings.
+    template <typename Change>
+    void changeLines(Change &&change)
+    {
+        const int before = modemBits();
+        change();
+        const int moved = before ^ modemBits();
+        counts.dcd += (moved & TIOCM_CAR) ? 1 : 0;
+        counts.dsr += (moved & TIOCM_DSR) ? 1 : 0;
+        counts.cts += (moved & TIOCM_CTS) ? 1 : 0;
+        counts.rng += (moved & TIOCM_RNG) && !(modemBits() & TIOCM_RNG) ? 1 : 0; // trailing edge
     }
 };
 
@@ -168,13 +187,23 @@ namespace PtyRig {
 
 void forceInputs(const PtyPair &pty, const InputOverrides &inputs)
 {
-    withState(pty.slaveDevice(), [&](DeviceState &state) { state.forced = inputs; });
+    withState(pty.slaveDevice(), [&](DeviceState &state) { state.changeLines([&] { state.forced = inputs; }); });
 }
 
 void forceInputs(const QString &slavePath, const InputOverrides &inputs)
 {
     if (const auto device = ptySlaveDevice(slavePath))
-        withState(*device, [&](DeviceState &state) { state.forced = inputs; });
+        withState(*device, [&](DeviceState &state) { state.changeLines([&] { state.forced = inputs; }); });
+}
+
+void receiveErrors(const PtyPair &pty, const LineErrors &errors)
+{
+    withState(pty.slaveDevice(), [&](DeviceState &state) {
+        state.counts.frame += errors.framing;
+        state.counts.parity += errors.parity;
+        state.counts.overrun += errors.overrun;
+        state.counts.brk += errors.breaks;
+    });
 }
 
 Outputs outputs(const PtyPair &pty)
@@ -220,20 +249,25 @@ extern "C" int ioctl(int fd, unsigned long request, ...) noexcept
     void *argument = va_arg(arguments, void *);
     va_end(arguments);
 
-    const bool concernsRig =
-        isModemRequest(request) || request == TIOCEXCL || isGetTermios(request) || isSetTermios(request);
+    const bool concernsRig = isModemRequest(request) || request == TIOCEXCL || request == TIOCGICOUNT
+        || isGetTermios(request) || isSetTermios(request);
     const std::optional<dev_t> device = concernsRig ? ptySlaveDevice(fd) : std::nullopt;
     if (!device)
         return realIoctl(fd, request, argument);
 
     if (isModemRequest(request))
         return handleModemRequest(*device, request, static_cast<int *>(argument));
+    if (request == TIOCGICOUNT) {
+        *static_cast<serial_icounter_struct *>(argument) =
+            withState(*device, [](const DeviceState &state) { return state.counts; });
+        return 0;
+    }
 
     const int result = realIoctl(fd, request, argument);
     if (result == -1)
         return result;
     if (request == TIOCEXCL)
-        withState(*device, [](DeviceState &state) { state.outputs = PtyRig::Outputs{.dtr = true, .rts = true}; });
+        withState(*device, [](DeviceState &state) { state.setModemBits(TIOCM_DTR | TIOCM_RTS); });
     else if (isGetTermios(request))
         reportRequestedFormat(*device, kernelCflag(argument));
     else

@@ -19,6 +19,10 @@ class PtyPair;
 //  - character format: the pty driver forces 8 data bits and no parity, and
 //    glibc's tcsetattr then reports EINVAL. The rig accepts such a request,
 //    remembers it and reports it back from tcgetattr, as a UART would.
+//  - line event counters: TIOCGICOUNT counts the transitions of the input
+//    lines, and the receive errors a test makes up.
+// Built also as a library to preload into another program (a server that
+// shares a pty), where the lines are wired back and nothing is forced.
 // Everything else goes to the real functions.
 namespace PtyRig {
 
@@ -39,6 +43,16 @@ struct Outputs
 // Replaces the forced input lines; a line left unset follows its wiring again.
 void forceInputs(const PtyPair &pty, const InputOverrides &inputs);
 void forceInputs(const QString &slavePath, const InputOverrides &inputs);
+
+struct LineErrors
+{
+    unsigned framing = 0;
+    unsigned parity = 0;
+    unsigned overrun = 0;
+    unsigned breaks = 0;
+};
+// Counts receive errors on the line, as a UART would on bad characters.
+void receiveErrors(const PtyPair &pty, const LineErrors &errors);
 
 // DTR and RTS as the program last set them (or as the driver raised them).
 Outputs outputs(const PtyPair &pty);

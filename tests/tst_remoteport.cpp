@@ -1,0 +1,331 @@
+// Remote ports against a real ser2net on 127.0.0.1 that shares a
+// pseudo-terminal (with the pty rig preloaded, so that it has modem lines
+// wired back), and against a scripted server for what ser2net will not do
+// on demand: refuse, alter, garble and flood.
+
+#include "ptypair.h"
+#include "stderrcapture.h"
+#include "windowtesting.h"
+
+#include "serial/remoteport.h"
+#include "serial/telnetcodec.h"
+
+#include <QProcess>
+#include <QSemaphore>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QtEndian>
+#include <QtTest>
+
+using namespace WindowTesting;
+using namespace MSCommLib;
+
+namespace {
+
+// ser2net looks at its lines about once a second.
+constexpr int PatienceMs = 8000;
+
+quint16 freePort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
+QString addressOf(quint16 port)
+{
+    return QStringLiteral("rfc2217://127.0.0.1:%1").arg(port);
+}
+
+// ser2net sharing a device by RFC 2217 on 127.0.0.1.
+class Ser2net
+{
+public:
+    explicit Ser2net(const QString &device)
+        : m_port(freePort())
+    {
+        QFile config(m_directory.filePath(QStringLiteral("ser2net.yaml")));
+        if (!config.open(QIODevice::WriteOnly))
+            qFatal("cannot write the ser2net configuration");
+        config.write(QStringLiteral("connection: &sernix\n"
+                                    "  accepter: telnet(rfc2217),tcp,127.0.0.1,%1\n"
+                                    "  connector: serialdev,%2,9600n81,local\n")
+                         .arg(m_port)
+                         .arg(device)
+                         .toUtf8());
+    }
+    ~Ser2net() { stop(); }
+
+    QString address() const { return addressOf(m_port); }
+
+    // Started and listening, or false.
+    bool start()
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(SERNIX_PTYRIG_PRELOAD));
+        m_server.setProcessEnvironment(environment);
+        m_server.start(QStringLiteral("ser2net"),
+                       {QStringLiteral("-n"), QStringLiteral("-d"), QStringLiteral("-c"),
+                        m_directory.filePath(QStringLiteral("ser2net.yaml"))});
+        m_server.waitForStarted();
+        const QDeadlineTimer deadline(PatienceMs);
+        // It says nothing when it listens: knock until it answers.
+        while (m_server.state() == QProcess::Running && !deadline.hasExpired()) {
+            QTcpSocket knock;
+            knock.connectToHost(QHostAddress::LocalHost, m_port);
+            if (knock.waitForConnected(100))
+                return true;
+            QTest::qWait(20);
+        }
+        return false;
+    }
+    void stop()
+    {
+        m_server.kill();
+        m_server.waitForFinished();
+    }
+
+private:
+    QTemporaryDir m_directory;
+    quint16 m_port;
+    QProcess m_server;
+};
+
+// A server that does what the test tells it to. It has a thread of its own:
+// the serial control reads only its own connection while it opens or waits
+// for a reply.
+class ScriptedServer : public QThread
+{
+public:
+    struct Script
+    {
+        bool offersComPort = true;
+        // The value a reply carries; nullopt: no reply at all.
+        std::function<std::optional<quint32>(Telnet::ComPortCommand, quint32)> answer = [](auto, quint32 value) {
+            return std::optional(value);
+        };
+        QByteArray afterAgreeing; // sent once COM-PORT is agreed on
+    };
+
+    explicit ScriptedServer(Script script)
+        : m_script(std::move(script))
+    {
+        start();
+        m_listening.acquire();
+    }
+    ~ScriptedServer() override
+    {
+        quit();
+        wait();
+    }
+
+    QString address() const { return addressOf(m_port); }
+
+protected:
+    void run() override
+    {
+        QTcpServer server;
+        server.listen(QHostAddress::LocalHost, 0);
+        m_port = server.serverPort();
+        Telnet::Decoder decoder;
+        QObject::connect(&server, &QTcpServer::newConnection, &server, [&] {
+            QTcpSocket *client = server.nextPendingConnection();
+            QObject::connect(client, &QTcpSocket::readyRead, client, [&, client] {
+                QByteArray data;
+                for (const Telnet::Event &event : decoder.feed(client->readAll(), data))
+                    respond(*client, event);
+            });
+        });
+        m_listening.release();
+        exec();
+    }
+
+private:
+    void respond(QTcpSocket &client, const Telnet::Event &event)
+    {
+        using namespace Telnet;
+        if (event.command == Command::Will && event.option == Option::ComPort) {
+            client.write(negotiation(m_script.offersComPort ? Command::Do : Command::Dont, Option::ComPort));
+            if (m_script.offersComPort)
+                client.write(m_script.afterAgreeing);
+        } else if (event.command == Command::Sb && event.option == Option::ComPort && !event.payload.isEmpty()) {
+            const auto command = ComPortCommand(event.payload.front());
+            const QByteArray value = event.payload.mid(1);
+            const quint32 number = value.size() == 4 ? qFromBigEndian<quint32>(value.data()) : quint8(value.front());
+            const std::optional<quint32> answer = m_script.answer(command, number);
+            if (!answer)
+                return;
+            QByteArray reply(value.size(), '\0');
+            if (value.size() == 4)
+                qToBigEndian(*answer, reply.data());
+            else
+                reply[0] = char(*answer);
+            client.write(comPortCommand(ComPortCommand(quint8(command) + ServerReplyOffset), reply));
+        }
+    }
+
+    Script m_script;
+    QSemaphore m_listening;
+    quint16 m_port = 0;
+};
+
+} // namespace
+
+class RemotePortTest : public QObject, Fixture
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void cleanup() { finish(); }
+
+    void remoteLineThroughTheWindow();
+    void refusedOpening_data();
+    void refusedOpening();
+    void settingsWaitForTheServersWord();
+    void garbageAndFloodStayBounded();
+};
+
+void RemotePortTest::remoteLineThroughTheWindow()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("ser2net")).isEmpty())
+        QSKIP("ser2net is not installed (scripts/test installs it)");
+    PtyPair pty;
+    Ser2net server(pty.slavePath());
+    QVERIFY(server.start());
+    Form1 &form = open({server.address()});
+    const ChannelControls &channel = form.channel(1);
+    click(channel.enableBox);
+    QVERIFY(form.MSComm1.PortOpen());
+    const auto tick = [&] { form.Timer1_Timer(); };
+
+    QByteArray everyByte(256, '\0');
+    std::iota(everyByte.begin(), everyByte.end(), char(0));
+    channel.pin(Pin::Td)->setText(QString::fromLatin1(everyByte));
+    tick();
+    channel.pin(Pin::Td)->setText(QString());
+    QCOMPARE(pty.readFromMaster(everyByte.size(), QDeadlineTimer(PatienceMs)), everyByte);
+    pty.writeToMaster(everyByte);
+    QString received;
+    QTRY_COMPARE_WITH_TIMEOUT((tick(), received += channel.pin(Pin::Rd)->Text()).toLatin1(), everyByte, PatienceMs);
+
+    // Speed and stop bits reach the pty; parity and data bits, which a pty
+    // drops, are confirmed in the server's replies, or they would be refused.
+    choose(channel.list(SettingRole::Speed), QStringLiteral("19200"));
+    choose(channel.list(SettingRole::StopBits), QStringLiteral("2"));
+    choose(channel.list(SettingRole::Parity), QStringLiteral("e"));
+    choose(channel.list(SettingRole::DataBits), QStringLiteral("7"));
+    QCOMPARE(messages.take(), QStringList());
+    QCOMPARE(pty.slaveBaudRate(), 19200);
+    QVERIFY(pty.slaveTermios().c_cflag & CSTOPB);
+    tick();
+    QCOMPARE(channel.captionLabel->text(), QStringLiteral("19200,e,7,2  comNone"));
+    choose(channel.list(SettingRole::Handshaking), QStringLiteral("3")); // no RFC 2217 value
+    QCOMPARE(messages.take(), QStringList{QStringLiteral("Unacceptable")});
+
+    const auto inputs = [&] {
+        tick();
+        return QStringList{channel.pin(Pin::Dcd)->Text(), channel.pin(Pin::Dsr)->Text(), channel.pin(Pin::Cts)->Text()};
+    };
+    click(channel.dtrButton);
+    click(channel.rtsButton);
+    QTRY_COMPARE_WITH_TIMEOUT(inputs(), QStringList({"True", "True", "True"}), PatienceMs);
+    click(channel.dtrButton);
+    QTRY_COMPARE_WITH_TIMEOUT(inputs(), QStringList({"False", "False", "True"}), PatienceMs);
+
+    // The server goes and comes back: the channel waits, and carries on.
+    server.stop();
+    QTRY_COMPARE_WITH_TIMEOUT((tick(), channel.deviceState->fullText()), QStringLiteral("lost, reconnecting"),
+                              PatienceMs);
+    QCOMPARE(inputs(), QStringList({"False", "False", "False"}));
+    QVERIFY(server.start());
+    QTRY_COMPARE_WITH_TIMEOUT((tick(), channel.deviceState->fullText()), QString(), PatienceMs);
+    QTRY_COMPARE_WITH_TIMEOUT(inputs(), QStringList({"False", "False", "True"}), PatienceMs);
+    pty.writeToMaster("back");
+    received.clear();
+    QTRY_COMPARE_WITH_TIMEOUT((tick(), received += channel.pin(Pin::Rd)->Text()), QStringLiteral("back"), PatienceMs);
+    QCOMPARE(channel.enableBox->Value(), EnableBox::Ticked);
+}
+
+void RemotePortTest::refusedOpening_data()
+{
+    QTest::addColumn<std::shared_ptr<ScriptedServer>>("server");
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("reason");
+    ScriptedServer::Script noComPort;
+    noComPort.offersComPort = false;
+    ScriptedServer::Script otherSpeed;
+    otherSpeed.answer = [](Telnet::ComPortCommand command, quint32 value) {
+        return std::optional(command == Telnet::ComPortCommand::SetBaudRate ? 1200 : value);
+    };
+    const auto server = [](ScriptedServer::Script script) { return std::make_shared<ScriptedServer>(script); };
+    QTest::newRow("nobody listening") << std::shared_ptr<ScriptedServer>() << addressOf(freePort())
+                                      << QStringLiteral("refused");
+    QTest::newRow("not RFC 2217") << server(noComPort) << QString() << QStringLiteral("no COM-PORT-OPTION");
+    QTest::newRow("other speed") << server(otherSpeed) << QString() << QStringLiteral("refused settings 9600,n,8,1");
+    QTest::newRow("no such host") << std::shared_ptr<ScriptedServer>() << QStringLiteral("rfc2217://sernix.invalid:7")
+                                  << QStringLiteral("cannot open");
+    QTest::newRow("no port") << std::shared_ptr<ScriptedServer>() << QStringLiteral("rfc2217://127.0.0.1")
+                             << QStringLiteral("rfc2217://HOST:PORT");
+}
+
+void RemotePortTest::refusedOpening()
+{
+    QFETCH(std::shared_ptr<ScriptedServer>, server);
+    QFETCH(QString, address);
+    QFETCH(QString, reason);
+    MSComm port(1, server ? server->address() : address);
+    const StderrCapture diagnostics;
+    QVERIFY_THROWS_EXCEPTION(CommError, port.setPortOpen(true));
+    QVERIFY2(diagnostics.text().contains(reason.toUtf8()), diagnostics.text().constData());
+    QVERIFY(!port.PortOpen());
+}
+
+void RemotePortTest::settingsWaitForTheServersWord()
+{
+    // Confirms what the port opens with and nothing after; alters a speed.
+    ScriptedServer server({.offersComPort = true,
+                           .answer = [](Telnet::ComPortCommand command, quint32 value) -> std::optional<quint32> {
+                               if (command == Telnet::ComPortCommand::SetBaudRate)
+                                   return value == 9600 || value == 1200 ? value : 300;
+                               return value == 8 || value < 4 ? std::optional(value) : std::nullopt;
+                           },
+                           .afterAgreeing = {}});
+    MSComm port(1, server.address());
+    port.setPortOpen(true);
+    QVERIFY_THROWS_EXCEPTION(CommError, port.setSettings(QStringLiteral("19200,n,8,1")));
+    QCOMPARE(port.Settings(), QStringLiteral("9600,n,8,1"));
+    const StderrCapture diagnostics;
+    port.setSettings(QStringLiteral("1200,n,7,1")); // the data size goes unanswered
+    QCOMPARE(port.Settings(), QStringLiteral("1200,n,7,1"));
+    QVERIFY2(diagnostics.text().contains("did not confirm settings 1200,n,7,1"), diagnostics.text().constData());
+}
+
+void RemotePortTest::garbageAndFloodStayBounded()
+{
+    QByteArray hostile = QByteArray::fromHex("ff01fff1");                  // IAC with no command, then a NOP
+    hostile += QByteArray::fromHex("fffa2c6b") + QByteArray(1 << 20, 'x'); // a subnegotiation without end...
+    hostile += QByteArray::fromHex("fff0") + "after";                      // ...until it ends
+    hostile += QByteArray(3 * RemotePort::MaxBufferedInput, 'y');          // more than a port holds
+    ScriptedServer server({.offersComPort = true, .answer = ScriptedServer::Script().answer, .afterAgreeing = hostile});
+    MSComm port(1, server.address());
+    const StderrCapture diagnostics;
+    port.setPortOpen(true);
+
+    QString start;
+    qsizetype largestRead = 0;
+    const auto readUntilSomethingDropped = [&] {
+        const QString chunk = port.Input();
+        largestRead = std::max(largestRead, chunk.size());
+        if (start.size() < 5)
+            start += chunk.left(5);
+        return diagnostics.text().contains("dropped");
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(readUntilSomethingDropped(), PatienceMs);
+    QCOMPARE(start, QStringLiteral("after")); // nothing of the garbage, and back in step
+    QVERIFY(largestRead <= RemotePort::MaxBufferedInput);
+}
+
+QTEST_MAIN(RemotePortTest)
+#include "tst_remoteport.moc"
