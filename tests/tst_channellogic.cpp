@@ -4,6 +4,8 @@
 
 #include "window/application.h"
 
+#include <QGroupBox>
+#include <QMenu>
 #include <QtTest>
 
 using namespace WindowTesting;
@@ -237,6 +239,53 @@ private Q_SLOTS:
         QCOMPARE(stateAtEachBox, QStringList({"1 9600,n,8,1", "1 4800,n,8,1"}));
         QCOMPARE(form.MSComm2.Settings(), QStringLiteral("9600,n,8,1"));
         QCOMPARE(form.MSComm4.Handshaking(), 0);
+    }
+
+    // A line may go and come back between two looks: its pin gets a ring for
+    // that tick, and the panel counts it. Errors show where the eye is.
+    void lineEventsBetweenTwoLooks()
+    {
+        PtyPair pty;
+        Form1 &form = open({pty.slavePath()});
+        const ChannelControls &channel = form.channel(1);
+        click(channel.enableBox);
+        const auto tick = [&] {
+            form.Timer1_Timer();
+            QString marks;
+            for (Pin pin : {Pin::Dcd, Pin::Dsr, Pin::Cts})
+                marks += channel.pulseMark(pin)->isHidden() ? u'-' : u'o';
+            return marks + u' ' + channel.lineEvents->fullText() + u'|' + channel.connectorPanel->toolTip();
+        };
+        const QString noEvents = "--- |DCD 0, DSR 0, CTS 0, RI 0; framing 0, parity 0, overrun 0, break 0";
+        QCOMPARE(tick(), noEvents);
+        click(channel.dtrButton);
+        click(channel.dtrButton);
+        QCOMPARE(tick(), "oo- |DCD 2, DSR 2, CTS 0, RI 0; framing 0, parity 0, overrun 0, break 0");
+        click(channel.dtrButton); // a change the pins show is no pulse
+        PtyRig::receiveErrors(pty, {.framing = 12, .breaks = 1});
+        QCOMPARE(tick(), "--- framing 12  break 1|DCD 3, DSR 3, CTS 0, RI 0; framing 12, parity 0, overrun 0, break 1");
+
+        QContextMenuEvent request(QContextMenuEvent::Mouse, {}, {});
+        QApplication::sendEvent(channel.connectorPanel, &request);
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        QVERIFY(menu);
+        menu->actions().constLast()->trigger(); // "Reset counters"
+        menu->close();
+        QCOMPARE(tick(), noEvents);
+        PtyRig::receiveErrors(pty, {.parity = 3});
+        click(channel.enableBox);
+        QCOMPARE(tick(), "--- |");
+        click(channel.enableBox); // counts from the opening
+        QCOMPARE(tick(), noEvents);
+        click(channel.enableBox);
+
+        const PtyRig::Disabled plainPseudoTerminals;
+        PtyPair plain;
+        Form1 &other = open({plain.slavePath()});
+        click(other.channel(1).enableBox);
+        other.Timer1_Timer();
+        QCOMPARE(other.channel(1).lineEvents->fullText(), QStringLiteral("no counters"));
+        QCOMPARE(other.channel(1).connectorPanel->toolTip(), QStringLiteral("no counters"));
     }
 };
 

@@ -8,6 +8,8 @@ BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
 # so that text renders under the offscreen platform too.
 BUILD_PACKAGES=(cmake make g++ pkgconf qt6-base-dev qt6-serialport-dev libgl-dev
                 libqt6serialport6 fonts-dejavu-core)
+# What the tests start besides the program: an RFC 2217 server for remote ports.
+TEST_PACKAGES=(ser2net)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
