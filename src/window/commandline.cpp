@@ -47,8 +47,16 @@ struct Options
     {
         parser.setApplicationDescription(
             QStringLiteral("Watches and exercises the lines of up to four RS-232 serial ports.\n\n"
-                           "DEVICE is a serial device path, or \"loopback\" for a simulated "
-                           "loop-back plug (TD to RD, RTS to CTS, DTR to DSR and DCD)."));
+                           "DEVICE is a serial device path, \"loopback\" for a simulated loop-back plug\n"
+                           "(TD to RD, RTS to CTS, DTR to DSR and DCD), or rfc2217://HOST:PORT for a port\n"
+                           "that an RFC 2217 server shares, such as ser2net with this in its ser2net.yaml:\n"
+                           "  connection: &com1\n"
+                           "    accepter: telnet(rfc2217),tcp,127.0.0.1,3001\n"
+                           "    connector: serialdev,/dev/ttyUSB0,9600n81,local\n"
+                           "RFC 2217 has no authentication: reach another machine's server through an\n"
+                           "SSH tunnel (ssh -L 3001:127.0.0.1:3001 HOST) or on a trusted network only.\n"
+                           "A device chosen in the window (right click on a channel) is kept for the\n"
+                           "next start; --comN overrides it for one run."));
         parser.addOption(help);
         parser.addOption(version);
         parser.addOption(listPorts);
