@@ -7,8 +7,93 @@
 #include "ptypair.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QLineEdit>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTimer>
+
+#include <stdexcept>
+
+// One ser2net sharing every line by RFC 2217 on 127.0.0.1, a port each, with
+// the pty rig preloaded so that the ptys have modem lines for it as well.
+class Ser2net
+{
+public:
+    explicit Ser2net(const std::vector<QString> &devices)
+    {
+        // Held all at once so that the ports differ, and let go for the server.
+        std::vector<std::unique_ptr<QTcpServer>> probes;
+        QByteArray config;
+        for (const QString &device : devices) {
+            probes.push_back(std::make_unique<QTcpServer>());
+            probes.back()->listen(QHostAddress::LocalHost, 0);
+            m_ports.push_back(probes.back()->serverPort());
+            config += QStringLiteral("connection: &line%1\n"
+                                     "  accepter: telnet(rfc2217),tcp,127.0.0.1,%2\n"
+                                     "  connector: serialdev,%3,115200n81,local\n")
+                          .arg(m_ports.size())
+                          .arg(m_ports.back())
+                          .arg(device)
+                          .toUtf8();
+        }
+        probes.clear();
+        const QString configPath = m_directory.filePath(QStringLiteral("ser2net.yaml"));
+        QFile file(configPath);
+        if (!file.open(QIODevice::WriteOnly) || file.write(config) != config.size())
+            throw std::runtime_error("cannot write the ser2net configuration");
+        file.close();
+
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(SERNIX_PTYRIG_PRELOAD));
+        m_process.setProcessEnvironment(environment);
+        // Its messages go to stdout, which carries the benchmark table.
+        m_process.setStandardOutputFile(m_directory.filePath(QStringLiteral("ser2net.log")));
+        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_process.start(QStringLiteral("ser2net"),
+                        {QStringLiteral("-n"), QStringLiteral("-d"), QStringLiteral("-c"), configPath});
+        // It says nothing when it listens: each port is knocked on until it answers.
+        std::size_t listening = 0;
+        Bench::processEventsUntil(
+            [&] {
+                while (listening < m_ports.size() && knock(m_ports.at(listening)))
+                    ++listening;
+                return listening == m_ports.size() || m_process.state() == QProcess::NotRunning;
+            },
+            std::chrono::seconds(8));
+        if (listening < m_ports.size()) {
+            QFile log(m_directory.filePath(QStringLiteral("ser2net.log")));
+            log.open(QIODevice::ReadOnly);
+            throw std::runtime_error(QStringLiteral("ser2net is not listening on 127.0.0.1:%1 (%2) %3")
+                                         .arg(m_ports.at(listening))
+                                         .arg(m_process.errorString(), QString::fromLocal8Bit(log.readAll()))
+                                         .toStdString());
+        }
+    }
+    ~Ser2net()
+    {
+        m_process.kill();
+        m_process.waitForFinished();
+    }
+    Ser2net(const Ser2net &) = delete;
+    Ser2net &operator=(const Ser2net &) = delete;
+
+    QString address(std::size_t line) const { return QStringLiteral("rfc2217://127.0.0.1:%1").arg(m_ports.at(line)); }
+
+private:
+    static bool knock(quint16 port)
+    {
+        QTcpSocket socket;
+        socket.connectToHost(QHostAddress::LocalHost, port);
+        return socket.waitForConnected(100);
+    }
+
+    QTemporaryDir m_directory;
+    std::vector<quint16> m_ports;
+    QProcess m_process;
+};
 
 QByteArray ByteStream::next(qsizetype count)
 {
@@ -77,29 +162,40 @@ QString FarEnd::differenceDescription() const
         .arg(m_generated);
 }
 
-BenchWindow::BenchWindow(int lines)
+BenchWindow::BenchWindow(int lines, Reach reach)
 {
+    std::vector<QString> slaves;
+    for (int channel = 1; channel <= lines; ++channel) {
+        m_ptys.push_back(std::make_unique<PtyPair>());
+        slaves.push_back(m_ptys.back()->slavePath());
+    }
+    if (reach == Reach::Link)
+        m_links = std::make_unique<QTemporaryDir>();
+    if (reach == Reach::Remote)
+        m_server = std::make_unique<Ser2net>(slaves);
+
     Form1::DeviceNames devices;
     for (int channel = 1; channel <= ChannelCount; ++channel) {
-        if (channel <= lines) {
-            m_ptys.push_back(std::make_unique<PtyPair>());
-            devices.at(std::size_t(channel - 1)) = m_ptys.back()->slavePath();
-        } else {
-            devices.at(std::size_t(channel - 1)) = QStringLiteral("/dev/sernix-bench-absent-%1").arg(channel);
+        QString &device = devices.at(std::size_t(channel - 1));
+        if (channel > lines)
+            device = QStringLiteral("/dev/sernix-bench-absent-%1").arg(channel);
+        else if (reach == Reach::Direct)
+            device = slaves.at(std::size_t(channel - 1));
+        else if (reach == Reach::Remote)
+            device = m_server->address(std::size_t(channel - 1));
+        else if (reach == Reach::Link) {
+            device = linkPath(channel);
+            if (!QFile::link(slaves.at(std::size_t(channel - 1)), device))
+                throw std::runtime_error("cannot link " + device.toStdString());
         }
     }
     m_form = std::make_unique<Form1>(devices);
     m_form->show();
     QCoreApplication::processEvents();
 
-    // What the program sends must leave the ptys, or they fill up and the
-    // ports stall; counting it also shows that the sends happened.
-    for (const auto &pty : m_ptys) {
-        auto reader = std::make_unique<QSocketNotifier>(pty->masterFd(), QSocketNotifier::Read);
-        QObject::connect(reader.get(), &QSocketNotifier::activated, reader.get(),
-                         [this, pair = pty.get()] { m_sentArrived += pair->readFromMaster().size(); });
-        m_masterReaders.push_back(std::move(reader));
-    }
+    m_masterReaders.resize(m_ptys.size());
+    for (int channel = 1; channel <= lines; ++channel)
+        readMaster(channel);
 }
 
 BenchWindow::~BenchWindow()
@@ -107,6 +203,43 @@ BenchWindow::~BenchWindow()
     ReadCounter::watchDevices({});
     m_masterReaders.clear();
     m_form.reset();
+    m_server.reset();
+}
+
+QString BenchWindow::linkPath(int channel) const
+{
+    return m_links->filePath(QStringLiteral("ttyBENCH%1").arg(channel));
+}
+
+void BenchWindow::readMaster(int channel)
+{
+    // What the program sends must leave the ptys, or they fill up and the
+    // ports stall; counting it also shows that the sends happened.
+    PtyPair *pair = &pty(channel);
+    auto reader = std::make_unique<QSocketNotifier>(pair->masterFd(), QSocketNotifier::Read);
+    QObject::connect(reader.get(), &QSocketNotifier::activated, reader.get(),
+                     [this, pair] { m_sentArrived += pair->readFromMaster().size(); });
+    m_masterReaders.at(std::size_t(channel - 1)) = std::move(reader);
+}
+
+void BenchWindow::unplug(int channel)
+{
+    QFile::remove(linkPath(channel));
+    // A notifier must not outlive its descriptor.
+    m_masterReaders.at(std::size_t(channel - 1)).reset();
+    pty(channel).unplug();
+}
+
+PtyPair &BenchWindow::plug(int channel)
+{
+    // Made before the old pair goes, so that it is a pty of another number,
+    // as a device that comes back is a node made afresh.
+    auto fresh = std::make_unique<PtyPair>();
+    m_ptys.at(std::size_t(channel - 1)) = std::move(fresh);
+    readMaster(channel);
+    if (!QFile::link(pty(channel).slavePath(), linkPath(channel)))
+        throw std::runtime_error("cannot link " + linkPath(channel).toStdString());
+    return pty(channel);
 }
 
 bool BenchWindow::switchOn(const QString &settings)

@@ -73,13 +73,23 @@ private:
     qsizetype m_chunkBeforeDifference = 0;
 };
 
+class QTemporaryDir;
+class Ser2net;
+
 // The program's window with pseudo-terminals on its first channels, shown on
 // the current platform as the program shows it. Channels without a line get
 // a device that cannot exist, so nothing here reaches the machine's own ports.
 class BenchWindow
 {
 public:
-    explicit BenchWindow(int lines);
+    // How a channel's device name leads to its pty.
+    enum class Reach {
+        Direct, // the pty's own path
+        Link,   // a link at a path of its own, so that the device can be pulled out and come back
+        Remote, // rfc2217:// to one ser2net on 127.0.0.1 sharing every line
+    };
+
+    explicit BenchWindow(int lines, Reach reach = Reach::Direct); // throws std::runtime_error
     ~BenchWindow();
     BenchWindow(const BenchWindow &) = delete;
     BenchWindow &operator=(const BenchWindow &) = delete;
@@ -95,6 +105,11 @@ public:
     bool switchOn(const QString &settings = QStringLiteral("115200,n,8,1"));
     void setTransmitText(const QString &text);
 
+    // Reach::Link only. Pulling out removes the link and closes the pty's far
+    // end; plugging in puts a new pty at the same path.
+    void unplug(int channel);
+    PtyPair &plug(int channel);
+
     // The receive box of a channel as the bytes it stands for.
     QByteArray shown(int channel) const;
     // Bytes the ports have read from the lines so far.
@@ -103,9 +118,14 @@ public:
     qint64 bytesSentByProgram() const { return m_sentArrived; }
 
 private:
+    QString linkPath(int channel) const;
+    void readMaster(int channel);
+
     std::vector<std::unique_ptr<PtyPair>> m_ptys;
+    std::unique_ptr<QTemporaryDir> m_links;
+    std::unique_ptr<Ser2net> m_server;
     std::unique_ptr<Form1> m_form;
-    std::vector<std::unique_ptr<QSocketNotifier>> m_masterReaders;
+    std::vector<std::unique_ptr<QSocketNotifier>> m_masterReaders; // by channel
     qint64 m_sentArrived = 0;
 };
 

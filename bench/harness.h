@@ -127,6 +127,9 @@ qint64 monotonicNs();
 // Blocks in the event loop between events instead of spinning.
 bool processEventsUntil(const std::function<bool()> &done, std::chrono::milliseconds timeout);
 
+// Runs the event loop for this long, as the running program would.
+void runEventLoopFor(std::chrono::milliseconds duration);
+
 // Writes a message to stderr, as progress or as the reason for a failure.
 void log(const QString &message);
 

@@ -8,9 +8,6 @@
 
 #include "serial/mscomm.h"
 
-#include <QEventLoop>
-#include <QTimer>
-
 using namespace Bench;
 
 void Benchmarks::unplug(Report &report, const QStringList &arguments)
@@ -41,9 +38,7 @@ void Benchmarks::unplug(Report &report, const QStringList &arguments)
     pty.unplug();
     const qint64 cpuStart = processCpuTimeNs();
     const qint64 wallStart = monotonicNs();
-    QEventLoop loop;
-    QTimer::singleShot(std::chrono::seconds(seconds), &loop, &QEventLoop::quit);
-    loop.exec();
+    runEventLoopFor(std::chrono::seconds(seconds));
     const double wallSeconds = double(monotonicNs() - wallStart) / 1e9;
     const double cpuMs = double(processCpuTimeNs() - cpuStart) / 1e6;
     report.add(QStringLiteral("CPU time per second after unplugging"), cpuMs / wallSeconds, QStringLiteral("ms/s"), 1,
