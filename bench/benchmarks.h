@@ -10,10 +10,12 @@ namespace Benchmarks {
 
 void pollCycle(Bench::Report &report, const QStringList &arguments);
 void losslessReceive(Bench::Report &report, const QStringList &arguments);
+void remoteReceive(Bench::Report &report, const QStringList &arguments);
 void idleCost(Bench::Report &report, const QStringList &arguments);
 void startUp(Bench::Report &report, const QStringList &arguments);
 void soak(Bench::Report &report, const QStringList &arguments);
 void unplug(Bench::Report &report, const QStringList &arguments);
+void resume(Bench::Report &report, const QStringList &arguments);
 
 // The process the start-up benchmark starts and times: it goes as far as the
 // program's first event-loop turn with the window shown, then reports.

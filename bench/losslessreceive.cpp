@@ -1,6 +1,7 @@
 // Four lines fed far faster than any real line at 115,200 baud, with the poll
 // timer running on its real cadence: every byte must reach the receive boxes.
 // The check reads each box right after each tick, which is all a user sees.
+// The lines are local ptys, or remote ports that one ser2net shares.
 
 #include "benchmarks.h"
 #include "benchwindow.h"
@@ -21,15 +22,17 @@ constexpr int FeedIntervalMs = 10;
 // After the feed stops, time for the last bytes to come through.
 constexpr qint64 DrainNs = 5'000'000'000;
 
-} // namespace
-
-void Benchmarks::losslessReceive(Report &report, const QStringList &arguments)
+void receive(Report &report, const QStringList &arguments, BenchWindow::Reach reach)
 {
-    const qint64 seconds = option(arguments, QStringLiteral("--seconds"), 30);
+    const qint64 seconds = Benchmarks::option(arguments, QStringLiteral("--seconds"), 30);
     const qint64 feedNs = seconds * 1'000'000'000;
-    log(QStringLiteral("lossless receive: 4 lines at %1 bytes/s each for %2 s").arg(FeedBytesPerSecond).arg(seconds));
+    log(QStringLiteral("%1: 4 lines at %2 bytes/s each for %3 s")
+            .arg(reach == BenchWindow::Reach::Remote ? QStringLiteral("remote receive, one ser2net")
+                                                     : QStringLiteral("lossless receive"))
+            .arg(FeedBytesPerSecond)
+            .arg(seconds));
 
-    BenchWindow window(ChannelCount);
+    BenchWindow window(ChannelCount, reach);
     // The window's own timer is replaced by one on the same cadence that
     // calls the same slot, so that each tick can be timed.
     const int tickIntervalMs = window.form().Timer1.interval();
@@ -123,4 +126,16 @@ void Benchmarks::losslessReceive(Report &report, const QStringList &arguments)
     report.add(QStringLiteral("largest receive box text"), double(largestChunk), QStringLiteral("bytes"), 0);
     report.add(QStringLiteral("largest backlog at a far end"), double(largestBacklog), QStringLiteral("bytes"), 0);
     report.add(QStringLiteral("process CPU load"), 100.0 * cpuSeconds / wallSeconds, QStringLiteral("%"), 1);
+}
+
+} // namespace
+
+void Benchmarks::losslessReceive(Report &report, const QStringList &arguments)
+{
+    receive(report, arguments, BenchWindow::Reach::Direct);
+}
+
+void Benchmarks::remoteReceive(Report &report, const QStringList &arguments)
+{
+    receive(report, arguments, BenchWindow::Reach::Remote);
 }

@@ -33,18 +33,21 @@ struct Entry
 constexpr Entry Entries[] = {
     {"poll", "poll cycle", &Benchmarks::pollCycle},
     {"receive", "lossless receive", &Benchmarks::losslessReceive},
+    {"remote", "remote receive", &Benchmarks::remoteReceive},
     {"idle", "idle cost", &Benchmarks::idleCost},
     {"startup", "start-up", &Benchmarks::startUp},
     {"soak", "soak", &Benchmarks::soak},
     {"unplug", "unplug", &Benchmarks::unplug},
+    {"resume", "resume", &Benchmarks::resume},
 };
 
 int usage()
 {
     std::fputs("usage: sernix_bench BENCHMARK [--out FILE] [options]\n"
                "       sernix_bench report --out FILE RESULT.json...\n"
-               "benchmarks: poll [--ticks N], receive [--seconds N], idle [--seconds N],\n"
-               "            startup [--program PATH], soak [--cycles N], unplug [--seconds N]\n",
+               "benchmarks: poll [--ticks N], receive [--seconds N], remote [--seconds N],\n"
+               "            idle [--seconds N], startup [--program PATH], soak [--cycles N],\n"
+               "            unplug [--seconds N], resume [--repeats N]\n",
                stderr);
     return 2;
 }
