@@ -10,6 +10,8 @@ BUILD_PACKAGES=(cmake make g++ pkgconf qt6-base-dev qt6-serialport-dev libgl-dev
                 libqt6serialport6 fonts-dejavu-core)
 # What the tests start besides the program: an RFC 2217 server for remote ports.
 TEST_PACKAGES=(ser2net)
+# What the benchmarks start besides the program: the same server, for remote lines.
+BENCH_PACKAGES=(ser2net)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
