@@ -50,7 +50,7 @@ void MSComm::setDeviceName(const QString &deviceName)
         throw CommError(QStringLiteral("%1: close the port before binding it to another device").arg(m_deviceName));
     m_deviceName = deviceName.isEmpty() ? defaultDeviceName(m_commPort) : deviceName;
     m_port = createPortBackend(m_deviceName);
-    m_port->setLossHandler([this](const QString &reason) { onDeviceLost(reason); });
+    m_port->setLossHandler([this](const QString &reason, DeviceState whileAway) { onDeviceLost(reason, whileAway); });
     m_lastOpenFailure.clear();
 }
 
@@ -212,6 +212,15 @@ std::optional<MSComm::LineEventReport> MSComm::LineEvents()
         return std::nullopt;
     const LineCounts since = *counts - *m_lastCounts;
     m_lastCounts = counts;
+    // What the port counts may change while it is open (a built-in UART
+    // counts modem lines only under RTS/CTS handshaking): an event counted
+    // from now on starts at zero, one no longer counted is shown as such.
+    for (LineEvent event : AllLineEvents) {
+        if (!(*counts)[event])
+            m_countedTotal[event].reset();
+        else if (!m_countedTotal[event])
+            m_countedTotal[event] = 0;
+    }
     m_countedTotal += since;
     return LineEventReport{m_countedTotal, since};
 }
@@ -243,11 +252,11 @@ void MSComm::close()
     m_open = false;
 }
 
-void MSComm::onDeviceLost(const QString &reason)
+void MSComm::onDeviceLost(const QString &reason, DeviceState whileAway)
 {
     if (!m_open || isLost())
         return;
-    m_deviceState = DeviceState::Lost;
+    m_deviceState = whileAway;
     say(QStringLiteral("lost; waiting for it to return (%1)").arg(reason));
     m_returnLook.start();
 }

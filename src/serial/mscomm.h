@@ -96,7 +96,7 @@ private:
     ModemInputs modemInputs() const;
     void requireOpen() const;
     bool isLost() const { return m_deviceState != DeviceState::Present; }
-    void onDeviceLost(const QString &reason);
+    void onDeviceLost(const QString &reason, DeviceState whileAway);
     void lookForReturn();
     void say(const QString &news) const;
     void startCounting(bool fromZero);

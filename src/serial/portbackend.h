@@ -35,7 +35,9 @@ struct ReturnCheck
 class PortBackend
 {
 public:
-    using LossHandler = std::function<void(const QString &reason)>;
+    // Told why the device went, and what the port does meanwhile: waits
+    // for the device (Lost), or reconnects to it (Reconnecting).
+    using LossHandler = std::function<void(const QString &reason, DeviceState whileAway)>;
 
     virtual ~PortBackend() = default;
 
@@ -73,10 +75,10 @@ public:
     virtual ReturnCheck lookForReturn(const LineSettings &settings, Handshake handshake) = 0;
 
 protected:
-    void reportLoss(const QString &reason) const
+    void reportLoss(const QString &reason, DeviceState whileAway = DeviceState::Lost) const
     {
         if (m_lossHandler)
-            m_lossHandler(reason);
+            m_lossHandler(reason, whileAway);
     }
 
 private:

@@ -332,7 +332,7 @@ void RemotePort::onEnded(Connection &connection, const QString &reason)
     m_state = State::Lost;
     m_retryMs = FirstRetryMs;
     m_sinceAttempt.start();
-    reportLoss(reason);
+    reportLoss(reason, DeviceState::Reconnecting);
 }
 
 void RemotePort::handle(Connection &connection, const Event &event)
