@@ -107,6 +107,7 @@ public:
             return std::optional(value);
         };
         QByteArray afterAgreeing; // sent once COM-PORT is agreed on
+        bool hangsUp = false;     // after that, as ser2net does when its device fails
     };
 
     explicit ScriptedServer(Script script)
@@ -150,6 +151,8 @@ private:
             client.write(negotiation(m_script.offersComPort ? Command::Do : Command::Dont, Option::ComPort));
             if (m_script.offersComPort)
                 client.write(m_script.afterAgreeing);
+            if (m_script.hangsUp)
+                client.disconnectFromHost();
         } else if (event.command == Command::Sb && event.option == Option::ComPort && !event.payload.isEmpty()) {
             const auto command = ComPortCommand(event.payload.front());
             const QByteArray value = event.payload.mid(1);
@@ -259,11 +262,14 @@ void RemotePortTest::refusedOpening_data()
     otherSpeed.answer = [](Telnet::ComPortCommand command, quint32 value) {
         return std::optional(command == Telnet::ComPortCommand::SetBaudRate ? 1200 : value);
     };
+    ScriptedServer::Script hangsUp;
+    hangsUp.hangsUp = true;
     const auto server = [](ScriptedServer::Script script) { return std::make_shared<ScriptedServer>(script); };
     QTest::newRow("nobody listening") << std::shared_ptr<ScriptedServer>() << addressOf(freePort())
                                       << QStringLiteral("refused");
     QTest::newRow("not RFC 2217") << server(noComPort) << QString() << QStringLiteral("no COM-PORT-OPTION");
     QTest::newRow("other speed") << server(otherSpeed) << QString() << QStringLiteral("refused settings 9600,n,8,1");
+    QTest::newRow("agrees, then hangs up") << server(hangsUp) << QString() << QStringLiteral("closed the connection");
     QTest::newRow("no such host") << std::shared_ptr<ScriptedServer>() << QStringLiteral("rfc2217://sernix.invalid:7")
                                   << QStringLiteral("cannot open");
     QTest::newRow("no port") << std::shared_ptr<ScriptedServer>() << QStringLiteral("rfc2217://127.0.0.1")
@@ -308,7 +314,8 @@ void RemotePortTest::garbageAndFloodStayBounded()
     hostile += QByteArray::fromHex("fffa2c6b") + QByteArray(1 << 20, 'x'); // a subnegotiation without end...
     hostile += QByteArray::fromHex("fff0") + "after";                      // ...until it ends
     hostile += QByteArray(3 * RemotePort::MaxBufferedInput, 'y');          // more than a port holds
-    ScriptedServer server({.offersComPort = true, .answer = ScriptedServer::Script().answer, .afterAgreeing = hostile});
+    ScriptedServer server(
+        {.offersComPort = true, .answer = ScriptedServer::Script().answer, .afterAgreeing = hostile, .hangsUp = false});
     MSComm port(1, server.address());
     const StderrCapture diagnostics;
     port.setPortOpen(true);

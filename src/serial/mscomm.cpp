@@ -112,6 +112,12 @@ void MSComm::setHandshaking(int mode)
     const std::optional<Handshake> handshake = handshakeFromInt(mode);
     if (!handshake)
         throw CommError(QStringLiteral("%1: no handshaking mode %2 (0 to 3)").arg(m_deviceName).arg(mode));
+    if (!m_port->supports(*handshake))
+        throw CommError(QStringLiteral("%1: this port has no handshaking mode %2").arg(m_deviceName).arg(mode));
+    // The setting lists write every channel's values at every choice; a
+    // remote port would wait for the server to confirm what it already has.
+    if (*handshake == m_handshake && m_open && !isLost())
+        return;
     const bool releasesRts = usesHardwareFlow(m_handshake) && !usesHardwareFlow(*handshake);
     const bool applies = m_open && !isLost();
     if (applies)
@@ -145,6 +151,8 @@ void MSComm::setSettings(const QString &settings)
     const std::optional<LineSettings> parsed = LineSettings::parse(settings);
     if (!parsed)
         throw CommError(QStringLiteral("%1: invalid settings \"%2\"").arg(m_deviceName, settings));
+    if (*parsed == m_settings && m_open && !isLost())
+        return;
     if (m_open && !isLost())
         m_port->configure(*parsed);
     m_settings = *parsed;

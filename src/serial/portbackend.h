@@ -74,6 +74,10 @@ public:
     // control.
     virtual ReturnCheck lookForReturn(const LineSettings &settings, Handshake handshake) = 0;
 
+    // Whether the port can do a handshaking mode at all, asked also while
+    // it is closed or lost, so that a mode it cannot do is never held.
+    virtual bool supports(Handshake) const { return true; }
+
 protected:
     void reportLoss(const QString &reason, DeviceState whileAway = DeviceState::Lost) const
     {

@@ -46,31 +46,34 @@ QString readAttribute(const QDir &directory, const char *name)
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).trimmed() : QString();
 }
 
-// The USB device above a tty in sysfs carries the serial number and ids
-// that udev reports; a tty with no USB device above it has neither.
-QString systemIdentityAt(const QString &path)
+// The USB device above a tty in sysfs carries what udev reports of the
+// adapter; a tty with no USB device above it tells nothing more.
+std::optional<PortDescription> systemDescriptionAt(const QString &path)
 {
-    const QString node = QFileInfo(QFileInfo(path).canonicalFilePath()).fileName();
-    if (node.isEmpty())
-        return {};
-    QDir device(QFileInfo(QStringLiteral("/sys/class/tty/%1/device").arg(node)).canonicalFilePath());
-    if (device.path().isEmpty())
-        return {};
+    const QString node = QFileInfo(path).canonicalFilePath();
+    QDir device(
+        QFileInfo(QStringLiteral("/sys/class/tty/%1/device").arg(QFileInfo(node).fileName())).canonicalFilePath());
+    if (node.isEmpty() || device.path().isEmpty())
+        return std::nullopt;
+    PortDescription port;
+    port.path = node;
+    port.stablePath = stableNames().value(node);
     do {
         if (device.exists(QStringLiteral("idVendor"))) {
-            PortDescription port;
+            port.description = readAttribute(device, "product");
+            port.manufacturer = readAttribute(device, "manufacturer");
             port.serialNumber = readAttribute(device, "serial");
             port.vendorId = readAttribute(device, "idVendor").toUShort(nullptr, 16);
             port.productId = readAttribute(device, "idProduct").toUShort(nullptr, 16);
-            return port.identity();
+            break;
         }
     } while (device.cdUp() && !device.isRoot());
-    return {};
+    return port;
 }
 
 PortCatalogue &catalogue()
 {
-    static PortCatalogue current{systemPorts, systemIdentityAt};
+    static PortCatalogue current{systemPorts, systemDescriptionAt};
     return current;
 }
 
@@ -91,7 +94,7 @@ QString PortDescription::identity() const
 void setPortCatalogue(PortCatalogue replacement)
 {
     if (!replacement.listPorts)
-        replacement = {systemPorts, systemIdentityAt};
+        replacement = {systemPorts, systemDescriptionAt};
     catalogue() = std::move(replacement);
 }
 
@@ -102,6 +105,8 @@ QList<PortDescription> availablePorts()
 
 std::optional<PortDescription> describePort(const QString &path)
 {
+    if (catalogue().describeAt)
+        return catalogue().describeAt(path);
     const QString node = QFileInfo(path).canonicalFilePath();
     if (node.isEmpty())
         return std::nullopt;
@@ -114,8 +119,6 @@ std::optional<PortDescription> describePort(const QString &path)
 
 QString identityAt(const QString &path)
 {
-    if (catalogue().identityAt)
-        return catalogue().identityAt(path);
     const std::optional<PortDescription> port = describePort(path);
     return port ? port->identity() : QString();
 }

@@ -36,18 +36,17 @@ struct PortCatalogue
     // device of the machine (and opens built-in UARTs to probe them), so it
     // is asked only when the user wants a list.
     std::function<QList<PortDescription>()> listPorts;
-    // What tells the adapter behind a path from another, now; see
-    // PortDescription::identity(). The system's reads it from sysfs without
-    // touching any device; left empty, it is looked up in listPorts().
-    std::function<QString(const QString &path)> identityAt;
+    // What the system knows now of the device behind a path (a device node,
+    // or a link to one such as a /dev/serial/by-id name). The system's reads
+    // sysfs and touches no device; left empty, the path is looked up in
+    // listPorts().
+    std::function<std::optional<PortDescription>(const QString &path)> describeAt;
 };
 
 // Replaces the system's catalogue; an empty one puts the system's back.
 void setPortCatalogue(PortCatalogue catalogue);
 
 QList<PortDescription> availablePorts();
-// The port behind a path (a device node, or a link to one such as a
-// /dev/serial/by-id name), if the catalogue lists it.
 std::optional<PortDescription> describePort(const QString &path);
 QString identityAt(const QString &path);
 

@@ -137,14 +137,22 @@ void RemotePort::open(const LineSettings &settings, Handshake handshake)
     }
     if (connection->socket.state() == QAbstractSocket::ConnectedState)
         why = awaitComPort(*connection, deadline);
+    if (why.isEmpty() && !connection->isAlive())
+        why = connection->failure; // agreed, then hung up (ser2net does when its device fails)
     if (!why.isEmpty())
         throw CommError(QStringLiteral("cannot open %1: %2").arg(m_deviceName, why));
 
     m_unanswered = {};
     m_live = std::move(connection);
     m_state = State::Live;
-    m_live->socket.write(setModemStateMask(ModemState::fromInt(0xff)));
-    switch (awaitAnswer(send(settings, flow), deadline)) {
+    sendTo(*m_live, setModemStateMask(ModemState::fromInt(0xff)));
+    const Answer answer = awaitAnswer(send(settings, flow), deadline);
+    if (m_state != State::Live) {
+        why = m_live->failure;
+        close();
+        throw CommError(QStringLiteral("cannot open %1: %2").arg(m_deviceName, why));
+    }
+    switch (answer) {
     case Answer::Refused:
         close();
         throw CommError(QStringLiteral("cannot open %1: the server refused settings %2 with handshaking %3")
@@ -210,7 +218,7 @@ void RemotePort::setHandshake(Handshake handshake)
 void RemotePort::write(const QByteArray &bytes)
 {
     requireLive();
-    m_live->socket.write(escaped(bytes));
+    sendTo(*m_live, escaped(bytes));
 }
 
 QByteArray RemotePort::readAll()
@@ -243,11 +251,11 @@ ModemInputs RemotePort::modemInputs()
 }
 
 // The server answers a line change only where the device has modem lines;
-// nothing waits for it.
+// nothing waits for that answer.
 void RemotePort::setDtr(bool on)
 {
     requireLive();
-    m_live->socket.write(setControl(on ? Control::DtrOn : Control::DtrOff));
+    sendTo(*m_live, setControl(on ? Control::DtrOn : Control::DtrOff));
 }
 
 void RemotePort::setRts(bool on)
@@ -255,7 +263,12 @@ void RemotePort::setRts(bool on)
     requireLive();
     if (usesHardwareFlow(m_handshake))
         fail(QStringLiteral("RTS is controlled by hardware handshaking"));
-    m_live->socket.write(setControl(on ? Control::RtsOn : Control::RtsOff));
+    sendTo(*m_live, setControl(on ? Control::RtsOn : Control::RtsOff));
+}
+
+bool RemotePort::supports(Handshake handshake) const
+{
+    return wireFlow(handshake).has_value();
 }
 
 ReturnCheck RemotePort::lookForReturn(const LineSettings &settings, Handshake handshake)
@@ -264,7 +277,7 @@ ReturnCheck RemotePort::lookForReturn(const LineSettings &settings, Handshake ha
     m_settings = settings;
     m_handshake = handshake;
     if (m_attempt) {
-        if (m_attempt->options.comPortAccepted()) {
+        if (m_attempt->options.comPortAccepted() && m_attempt->isAlive()) {
             becomeLive(std::exchange(m_attempt, {}));
             return {DeviceState::Present, {}};
         }
@@ -285,7 +298,7 @@ void RemotePort::connectTo(Connection &connection)
     QTcpSocket &socket = connection.socket;
     socket.setReadBufferSize(SocketReadBufferSize);
     QObject::connect(&socket, &QTcpSocket::connected, &socket,
-                     [&connection] { connection.socket.write(connection.options.requests()); });
+                     [this, &connection] { sendTo(connection, connection.options.requests()); });
     QObject::connect(&socket, &QTcpSocket::readyRead, &socket, [this, &connection] { onReadyRead(connection); });
     QObject::connect(&socket, &QTcpSocket::errorOccurred, &socket,
                      [this, &connection](QAbstractSocket::SocketError error) {
@@ -338,7 +351,7 @@ void RemotePort::onEnded(Connection &connection, const QString &reason)
 void RemotePort::handle(Connection &connection, const Event &event)
 {
     if (event.command != Command::Sb) {
-        connection.socket.write(connection.options.answer(event.command, event.option));
+        sendTo(connection, connection.options.answer(event.command, event.option));
         return;
     }
     if (event.option != Option::ComPort)
@@ -352,16 +365,33 @@ void RemotePort::handle(Connection &connection, const Event &event)
         countTransitions(m_modemState);
         break;
     case ComPortCommand::Signature:
-        // No text: the server asks who we are.
-        if (reply->signature.isEmpty())
-            connection.socket.write(comPortCommand(ComPortCommand::Signature, "Sernix"));
+        // No text: the server asks who we are, which it hears once.
+        if (reply->signature.isEmpty() && !std::exchange(connection.signatureSent, true))
+            sendTo(connection, comPortCommand(ComPortCommand::Signature, "Sernix"));
         break;
+    case ComPortCommand::SetControl:
+        // Only a flow control value answers a flow control request; DTR,
+        // RTS and BREAK replies share the command.
+        if (reply->value > quint32(Control::HardwareFlow))
+            break;
+        [[fallthrough]];
     default:
         if (int &unanswered = m_unanswered.at(quint8(reply->command)); unanswered > 0 && --unanswered == 0) {
             if (m_awaitingReplies)
                 m_replies << *reply;
         }
         break;
+    }
+}
+
+void RemotePort::sendTo(Connection &connection, const QByteArray &wire)
+{
+    if (wire.isEmpty() || !connection.isAlive())
+        return;
+    connection.socket.write(wire);
+    if (connection.socket.bytesToWrite() > MaxUnsentBytes) {
+        onEnded(connection, QStringLiteral("the server stopped reading what is sent to it"));
+        connection.socket.abort();
     }
 }
 
@@ -397,11 +427,9 @@ void RemotePort::receive(QByteArray data)
 
 QList<RemotePort::Setting> RemotePort::send(const LineSettings &settings, std::optional<Control> flow)
 {
-    QTcpSocket &socket = m_live->socket;
-    socket.write(setBaudRate(quint32(settings.baudRate)));
-    socket.write(setDataSize(quint8(settings.dataBits)));
-    socket.write(setParity(wireParity(settings.parity)));
-    socket.write(setStopSize(wireStopSize(settings.stopBits)));
+    sendTo(*m_live,
+           setBaudRate(quint32(settings.baudRate)) + setDataSize(quint8(settings.dataBits))
+               + setParity(wireParity(settings.parity)) + setStopSize(wireStopSize(settings.stopBits)));
     QList<Setting> sent{{ComPortCommand::SetBaudRate, quint32(settings.baudRate)},
                         {ComPortCommand::SetDataSize, quint32(settings.dataBits)},
                         {ComPortCommand::SetParity, quint32(wireParity(settings.parity))},
@@ -415,7 +443,7 @@ QList<RemotePort::Setting> RemotePort::send(const LineSettings &settings, std::o
 
 QList<RemotePort::Setting> RemotePort::send(Control flow)
 {
-    m_live->socket.write(setControl(flow));
+    sendTo(*m_live, setControl(flow));
     ++m_unanswered.at(quint8(ComPortCommand::SetControl));
     return {{ComPortCommand::SetControl, quint32(flow)}};
 }
@@ -428,7 +456,8 @@ RemotePort::Answer RemotePort::awaitAnswer(const QList<Setting> &sent, QDeadline
         return std::any_of(m_replies.cbegin(), m_replies.cend(),
                            [&](const ComPortReply &reply) { return reply.command == setting.first; });
     };
-    while (!std::all_of(sent.cbegin(), sent.cend(), answered) && m_state == State::Live && !deadline.hasExpired())
+    while (!std::all_of(sent.cbegin(), sent.cend(), answered) && m_state == State::Live && m_live->isAlive()
+           && !deadline.hasExpired())
         m_live->socket.waitForReadyRead(int(deadline.remainingTime()));
     m_awaitingReplies = false;
     if (!std::all_of(sent.cbegin(), sent.cend(), answered)) {
@@ -461,8 +490,8 @@ void RemotePort::becomeLive(std::unique_ptr<Connection> connection)
     m_live = std::move(connection);
     m_state = State::Live;
     m_retryMs = FirstRetryMs;
-    m_live->socket.write(setModemStateMask(ModemState::fromInt(0xff)));
-    send(m_settings, wireFlow(m_handshake).value_or(Control::NoFlow));
+    sendTo(*m_live, setModemStateMask(ModemState::fromInt(0xff)));
+    send(m_settings, wireFlow(m_handshake));
 }
 
 void RemotePort::requireLive() const

@@ -23,14 +23,18 @@ namespace MSCommLib {
 // reading only this connection meanwhile. A connection that drops makes the
 // port lost; lookForReturn() then reconnects in the background, one attempt
 // at a time, further apart while the server stays away. The server is not
-// trusted: what it sends is parsed with bounded memory, and received data
-// beyond MaxBufferedInput is dropped and counted.
+// trusted: what it sends is parsed with bounded memory, received data beyond
+// MaxBufferedInput is dropped and counted, each of its requests is answered
+// at most once, and a server that stops reading what we send is let go.
 class RemotePort final : public PortBackend
 {
 public:
     static constexpr int OpenTimeoutMs = 2000;
     static constexpr int ReplyTimeoutMs = 1000;
     static constexpr qsizetype MaxBufferedInput = qsizetype(1) << 20;
+    // A server that leaves this much of what we send unread has stopped
+    // reading; the connection is given up rather than buffered without end.
+    static constexpr qint64 MaxUnsentBytes = qint64(256) * 1024;
     static constexpr int FirstRetryMs = 300;
     static constexpr int LongestRetryMs = 2400;
 
@@ -54,14 +58,25 @@ public:
     // state for serial devices, so errors are not counted.
     std::optional<LineCounts> lineCounts() override;
     ReturnCheck lookForReturn(const LineSettings &settings, Handshake handshake) override;
+    bool supports(Handshake handshake) const override;
 
 private:
     // One TCP connection and its Telnet state.
     struct Connection
     {
+        // A socket still connected says so on its way out: nothing may hear
+        // it once the rest of the connection is gone.
+        ~Connection()
+        {
+            QObject::disconnect(&socket, nullptr, nullptr, nullptr);
+            socket.abort();
+        }
+        bool isAlive() const { return failure.isEmpty() && socket.state() == QAbstractSocket::ConnectedState; }
+
         QTcpSocket socket;
         Telnet::Decoder decoder;
         Telnet::OptionNegotiation options;
+        bool signatureSent = false;
         QString failure; // why it ended, once it has
     };
     enum class State { Closed, Live, Lost };
@@ -70,6 +85,7 @@ private:
     QString awaitComPort(Connection &connection, QDeadlineTimer deadline);
     void onReadyRead(Connection &connection);
     void onEnded(Connection &connection, const QString &reason);
+    void sendTo(Connection &connection, const QByteArray &wire);
     void handle(Connection &connection, const Telnet::Event &event);
     void receive(QByteArray data);
     void countTransitions(Telnet::ModemState report);
@@ -107,7 +123,8 @@ private:
     bool m_awaitingReplies = false;
     QList<Telnet::ComPortReply> m_replies; // collected while awaiting them
     // Requests sent by command whose replies are still out: only the reply
-    // to the last request of a kind tells what is in force now.
+    // to the last request of a kind tells what is in force now. Line changes
+    // (DTR, RTS) are not awaited, and their SET-CONTROL replies not counted.
     std::array<int, 256> m_unanswered{};
 };
 

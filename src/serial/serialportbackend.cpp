@@ -75,7 +75,8 @@ QByteArray nodeAt(const QString &path)
     return QByteArray::number(quint64(status.st_rdev)) + ':' + QByteArray::number(quint64(status.st_ino)) + ':'
         + QByteArray::number(qint64(status.st_ctime));
 #else
-    return QFileInfo::exists(path) ? QFile::encodeName(path) : QByteArray();
+    // COMn names no file: every look tries the port itself.
+    return QFile::encodeName(path);
 #endif
 }
 

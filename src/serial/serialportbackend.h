@@ -54,7 +54,8 @@ private:
     Handshake m_handshake = Handshake::None;
     // Of the device opened last, which may be another since.
     std::optional<KernelCounters> m_counters;
-    // The adapter opened first; empty where the system cannot tell adapters apart.
+    // The adapter the user opened (not one taken back since); empty where
+    // the system cannot tell adapters apart.
     QString m_identity;
     // The device node last found to hold another adapter: asked about again
     // only once the node changes, since asking the system costs more than a look.

@@ -48,7 +48,7 @@ QByteArray OptionNegotiation::agree(Side &side, bool on, Command yes, Command no
 {
     const bool wasAsked = std::exchange(side.asked, false);
     if (on && !side.wanted)
-        return negotiation(no, option); // a refusal, every time it is asked
+        return std::exchange(side.declined, true) ? QByteArray() : negotiation(no, option);
     if (!on && wasAsked) {
         side.refused = true;
         side.enabled = false;

@@ -14,7 +14,8 @@ namespace MSCommLib::Telnet {
 // enter a state we are already in is not answered, so the two sides never
 // echo each other's answers back and forth. The client wants BINARY both
 // ways, SUPPRESS-GO-AHEAD both ways, and to use COM-PORT; anything else
-// the server offers or asks for is refused.
+// the server offers or asks for is refused, once: a server that asks again
+// and again gets no stream of answers to make us buffer.
 class OptionNegotiation
 {
 public:
@@ -29,18 +30,15 @@ public:
     bool comPortAccepted() const { return m_here.at(quint8(Option::ComPort)).enabled; }
     // The server declined it (it said DONT to our WILL).
     bool comPortRefused() const { return m_here.at(quint8(Option::ComPort)).refused; }
-    bool binaryBothWays() const
-    {
-        return m_here.at(quint8(Option::Binary)).enabled && m_there.at(quint8(Option::Binary)).enabled;
-    }
 
 private:
     struct Side
     {
         bool wanted = false;
         bool enabled = false;
-        bool asked = false; // our request is out and unanswered
-        bool refused = false;
+        bool asked = false;    // our request is out and unanswered
+        bool refused = false;  // our request was declined
+        bool declined = false; // we declined the far end's; it is told once
     };
     // For an option the far end may switch on (WILL/DO) or off (WONT/DONT).
     static QByteArray agree(Side &side, bool on, Command yes, Command no, Option option);

@@ -71,6 +71,9 @@ void store(int channel, const QString &deviceName)
         settings.remove(keyOf(channel));
     else
         settings.setValue(keyOf(channel), deviceName);
+    settings.sync();
+    if (settings.status() != QSettings::NoError)
+        reportLine(QStringLiteral("cannot keep the device of Com%1 in %2").arg(channel).arg(settings.fileName()));
 }
 
 } // namespace DeviceBindings
