@@ -201,6 +201,7 @@ void RemotePortTest::remoteLineThroughTheWindow()
     const ChannelControls &channel = form.channel(1);
     click(channel.enableBox);
     QVERIFY(form.MSComm1.PortOpen());
+    QCOMPARE(channel.deviceState->fullText(), QStringLiteral("connecting")); // said before the wait
     const auto tick = [&] { form.Timer1_Timer(); };
 
     QByteArray everyByte(256, '\0');
@@ -212,6 +213,7 @@ void RemotePortTest::remoteLineThroughTheWindow()
     pty.writeToMaster(everyByte);
     QString received;
     QTRY_COMPARE_WITH_TIMEOUT((tick(), received += channel.pin(Pin::Rd)->Text()).toLatin1(), everyByte, PatienceMs);
+    QCOMPARE(channel.deviceState->fullText(), QString());
 
     // Speed and stop bits reach the pty; parity and data bits, which a pty
     // drops, are confirmed in the server's replies, or they would be refused.

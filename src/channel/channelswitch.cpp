@@ -1,5 +1,7 @@
 #include "channelswitch.h"
 
+#include "connectorstatus.h"
+
 #include "controls/controls.h"
 #include "controls/messages.h"
 #include "serial/mscomm.h"
@@ -9,6 +11,8 @@ namespace ChannelSwitch {
 void click(const ChannelControls &channel, QWidget *window)
 {
     if (channel.enableBox->Value() == EnableBox::Ticked) {
+        if (channel.serialControl->isRemote())
+            ConnectorStatus::showConnecting(channel);
         try {
             channel.serialControl->setPortOpen(true);
             return;

@@ -111,6 +111,12 @@ void refresh(const ChannelControls &channel, const LevelsBefore &before)
     setPanelToolTip(channel.connectorPanel, countsText(report ? std::optional(report->total) : std::nullopt));
 }
 
+void showConnecting(const ChannelControls &channel)
+{
+    channel.deviceState->setFullText(QStringLiteral("connecting"));
+    channel.deviceState->repaint();
+}
+
 void clear(const ChannelControls &channel)
 {
     channel.deviceState->setFullText(QString());

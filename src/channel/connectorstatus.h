@@ -32,6 +32,9 @@ using LevelsBefore = std::array<QString, MarkedLines.size()>;
 LevelsBefore levelsBefore(const ChannelControls &channel);
 
 void refresh(const ChannelControls &channel, const LevelsBefore &before);
+// Says "connecting" at once, for a port whose opening holds up the window;
+// the next tick says how it went.
+void showConnecting(const ChannelControls &channel);
 void clear(const ChannelControls &channel);
 
 // "DCD 2, DSR 2, CTS 0, RI not counted; framing 12, ..."; "no counters"

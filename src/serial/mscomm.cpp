@@ -54,6 +54,11 @@ void MSComm::setDeviceName(const QString &deviceName)
     m_lastOpenFailure.clear();
 }
 
+bool MSComm::isRemote() const
+{
+    return m_port->isRemote();
+}
+
 QString MSComm::defaultDeviceName(int commPort)
 {
 #ifdef Q_OS_WIN

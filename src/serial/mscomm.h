@@ -85,6 +85,9 @@ public:
     void resetLineEvents();
 
     DeviceState deviceState() const { return m_deviceState; }
+    // Whether the port is reached over the network, so that opening it may
+    // take up to a couple of seconds.
+    bool isRemote() const;
     // Why the last opening failed; empty once one succeeds.
     QString lastOpenFailure() const { return m_lastOpenFailure; }
 

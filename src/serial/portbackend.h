@@ -77,6 +77,8 @@ public:
     // Whether the port can do a handshaking mode at all, asked also while
     // it is closed or lost, so that a mode it cannot do is never held.
     virtual bool supports(Handshake) const { return true; }
+    // Whether opening goes over the network, and so may take a while.
+    virtual bool isRemote() const { return false; }
 
 protected:
     void reportLoss(const QString &reason, DeviceState whileAway = DeviceState::Lost) const

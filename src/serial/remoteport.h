@@ -59,6 +59,7 @@ public:
     std::optional<LineCounts> lineCounts() override;
     ReturnCheck lookForReturn(const LineSettings &settings, Handshake handshake) override;
     bool supports(Handshake handshake) const override;
+    bool isRemote() const override { return true; }
 
 private:
     // One TCP connection and its Telnet state.
