@@ -1,15 +1,11 @@
 #pragma once
 
 #include "portbackend.h"
-#include "telnetcodec.h"
-#include "telnetoptions.h"
+#include "remoteconnection.h"
 
-#include <QDeadlineTimer>
 #include <QElapsedTimer>
-#include <QTcpSocket>
 
 #include <memory>
-#include <optional>
 
 namespace MSCommLib {
 
@@ -32,9 +28,6 @@ public:
     static constexpr int OpenTimeoutMs = 2000;
     static constexpr int ReplyTimeoutMs = 1000;
     static constexpr qsizetype MaxBufferedInput = qsizetype(1) << 20;
-    // A server that leaves this much of what we send unread has stopped
-    // reading; the connection is given up rather than buffered without end.
-    static constexpr qint64 MaxUnsentBytes = qint64(256) * 1024;
     static constexpr int FirstRetryMs = 300;
     static constexpr int LongestRetryMs = 2400;
 
@@ -62,47 +55,18 @@ public:
     bool isRemote() const override { return true; }
 
 private:
-    // One TCP connection and its Telnet state.
-    struct Connection
-    {
-        // A socket still connected says so on its way out: nothing may hear
-        // it once the rest of the connection is gone.
-        ~Connection()
-        {
-            QObject::disconnect(&socket, nullptr, nullptr, nullptr);
-            socket.abort();
-        }
-        bool isAlive() const { return failure.isEmpty() && socket.state() == QAbstractSocket::ConnectedState; }
-
-        QTcpSocket socket;
-        Telnet::Decoder decoder;
-        Telnet::OptionNegotiation options;
-        bool signatureSent = false;
-        QString failure; // why it ended, once it has
-    };
     enum class State { Closed, Live, Lost };
+    using Outcome = ComPortSession::Outcome;
+    using Settings = QList<ComPortSession::Setting>;
 
-    void connectTo(Connection &connection);
-    QString awaitComPort(Connection &connection, QDeadlineTimer deadline);
-    void onReadyRead(Connection &connection);
-    void onEnded(Connection &connection, const QString &reason);
-    void sendTo(Connection &connection, const QByteArray &wire);
-    void handle(Connection &connection, const Telnet::Event &event);
+    std::unique_ptr<RemoteConnection> newConnection();
+    void onEnded(RemoteConnection &connection, const QString &reason);
     void receive(QByteArray data);
-    void countTransitions(Telnet::ModemState report);
-
-    // A COM-PORT command with the value it sets, which the server's reply
-    // repeats when it applied the value.
-    using Setting = std::pair<Telnet::ComPortCommand, quint32>;
-    enum class Answer { Confirmed, Refused, Silent };
-    // Sends the format and flow control (all of them when flow is given).
-    QList<Setting> send(const LineSettings &settings, std::optional<Telnet::Control> flow);
-    QList<Setting> send(Telnet::Control flow);
-    // Waits for the replies to the settings just sent, reading only this
-    // connection; Silent when the server did not answer them all in time.
-    Answer awaitAnswer(const QList<Setting> &sent, QDeadlineTimer deadline);
-    void startAttempt();
-    void becomeLive(std::unique_ptr<Connection> connection);
+    // Waits for the outcome of a request, reading only the live connection.
+    Outcome await(ComPortSession::RequestId id);
+    // Sends a change and waits for the server's word on it.
+    void change(const Settings &wanted, const Settings &previous, const QString &what, const char *pronoun);
+    void becomeLive(std::unique_ptr<RemoteConnection> connection);
     void requireLive() const;
     [[noreturn]] void fail(const QString &what) const;
 
@@ -110,23 +74,16 @@ private:
     QString m_host;
     quint16 m_port = 0;
     State m_state = State::Closed;
-    std::unique_ptr<Connection> m_live;
-    std::unique_ptr<Connection> m_attempt; // a reconnection under way
+    std::unique_ptr<RemoteConnection> m_live;
+    std::unique_ptr<RemoteConnection> m_attempt; // a reconnection under way
     QElapsedTimer m_sinceAttempt;
     int m_retryMs = FirstRetryMs;
+    int m_attempts = 0; // each goes to the next of the host's addresses
     LineSettings m_settings;
     Handshake m_handshake = Handshake::None;
-    Telnet::ModemState m_modemState;
-    LineCounts m_transitions{{0, 0, 0, 0, std::nullopt, std::nullopt, std::nullopt, std::nullopt}};
     QByteArray m_received;
     qint64 m_dropped = 0;         // received bytes the buffer had no room for
     qint64 m_droppedReported = 0; // of those, already said on stderr
-    bool m_awaitingReplies = false;
-    QList<Telnet::ComPortReply> m_replies; // collected while awaiting them
-    // Requests sent by command whose replies are still out: only the reply
-    // to the last request of a kind tells what is in force now. Line changes
-    // (DTR, RTS) are not awaited, and their SET-CONTROL replies not counted.
-    std::array<int, 256> m_unanswered{};
 };
 
 } // namespace MSCommLib
