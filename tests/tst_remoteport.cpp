@@ -123,6 +123,7 @@ public:
     }
 
     QString address() const { return addressOf(m_port); }
+    int connections() const { return m_connections; }
 
 protected:
     void run() override
@@ -133,6 +134,7 @@ protected:
         Telnet::Decoder decoder;
         QObject::connect(&server, &QTcpServer::newConnection, &server, [&] {
             QTcpSocket *client = server.nextPendingConnection();
+            ++m_connections;
             QObject::connect(client, &QTcpSocket::readyRead, client, [&, client] {
                 QByteArray data;
                 for (const Telnet::Event &event : decoder.feed(client->readAll(), data))
@@ -172,6 +174,7 @@ private:
     Script m_script;
     QSemaphore m_listening;
     quint16 m_port = 0;
+    std::atomic<int> m_connections = 0;
 };
 
 } // namespace
@@ -188,6 +191,7 @@ private Q_SLOTS:
     void refusedOpening();
     void settingsWaitForTheServersWord();
     void garbageAndFloodStayBounded();
+    void closingWhileALookupHangs();
 };
 
 void RemotePortTest::remoteLineThroughTheWindow()
@@ -334,6 +338,32 @@ void RemotePortTest::garbageAndFloodStayBounded()
     QTRY_VERIFY_WITH_TIMEOUT(readUntilSomethingDropped(), PatienceMs);
     QCOMPARE(start, QStringLiteral("after")); // nothing of the garbage, and back in step
     QVERIFY(largestRead <= RemotePort::MaxBufferedInput);
+}
+
+// The program, its server gone, looks the server's name up again, and the
+// lookup hangs: closing the window must not wait for it.
+void RemotePortTest::closingWhileALookupHangs()
+{
+    QTemporaryDir dir;
+    auto server = std::make_unique<ScriptedServer>(ScriptedServer::Script());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("LD_PRELOAD", SERNIX_PTYRIG_PRELOAD);
+    environment.insert("XDG_CONFIG_HOME", dir.path());
+    environment.insert("SERNIX_RIG_HUNG_HOST", "sernix-hung.test");
+    environment.insert("SERNIX_RIG_HANG_WHILE", dir.filePath("hang"));
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    const QString address = server->address().replace("127.0.0.1", "sernix-hung.test");
+    program.start(SERNIX_PROGRAM_PATH,
+                  {"--com1", address, "--open", "1", "--screenshot", dir.filePath("w.png"), "--after", "6000"});
+    QTRY_VERIFY_WITH_TIMEOUT(server->connections() > 0, PatienceMs);
+    QFile(dir.filePath("hang")).open(QIODevice::WriteOnly);
+    server.reset();
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dir.filePath("hang.hung")), PatienceMs);
+    QVERIFY2(!QFile::exists(dir.filePath("w.png")), "the window closed before the lookup hung");
+    QVERIFY(program.waitForFinished(PatienceMs));
+    const qint64 afterClosing = QFileInfo(dir.filePath("w.png")).lastModified().msecsTo(QDateTime::currentDateTime());
+    QVERIFY2(afterClosing <= 200, qPrintable(QString::number(afterClosing)));
 }
 
 QTEST_MAIN(RemotePortTest)
