@@ -5,8 +5,14 @@
 // once anything open is closed. A broken property aborts with a message,
 // which libFuzzer then saves as a crash file.
 //
+// The RFC 2217 session is driven by the same stream, cut where the input
+// says, with requests sent and time passing in between: its memory stays
+// bounded, no request is answered twice, and a reply to a request given up
+// never confirms a later one.
+//
 //   telnet_fuzzer -max_len=4096 CORPUS_DIR fuzz/corpus-telnet
 
+#include "serial/comportsession.h"
 #include "serial/telnetcodec.h"
 #include "serial/telnetoptions.h"
 
@@ -46,11 +52,68 @@ Decoded decodeInChunks(Decoder &decoder, QByteArrayView stream, qsizetype chunkS
     return result;
 }
 
+// Each byte of the stream also steers the session: some send a request of
+// one kind (a value the server then may or may not repeat), some let time
+// pass, the rest go to it as server bytes. A decoder of its own tells the
+// replies that came while each request was still awaited.
+void driveSession(QByteArrayView input)
+{
+    using MSCommLib::ComPortSession;
+    using Outcome = ComPortSession::Outcome;
+    struct Sent
+    {
+        ComPortSession::RequestId id;
+        ComPortSession::Setting setting;
+        qint64 deadline;
+        bool repeatedInTime = false; // its value came back before its deadline
+        std::optional<Outcome> settled;
+    };
+    ComPortSession session;
+    session.start();
+    Decoder replies;
+    QList<Sent> sent;
+    qint64 now = 0;
+    QByteArray data;
+    for (const char byte : input) {
+        const auto code = quint8(byte);
+        if (code < 0x20) {
+            const ComPortSession::Setting setting{ComPortCommand(1 + code % 5), code % 3u};
+            const qint64 deadline = now + 1 + code % 7;
+            sent.append({session.request({setting}, deadline), setting, deadline, false, std::nullopt});
+        } else if (code < 0x28) {
+            now += code - 0x1f;
+        } else {
+            session.feed(QByteArrayView(&byte, 1), now, data);
+            for (const Event &event : replies.feed(QByteArrayView(&byte, 1), data)) {
+                const auto reply = parseComPortReply(event.payload);
+                for (Sent &request : sent) {
+                    if (event.option == Option::ComPort && reply && reply->command == request.setting.command
+                        && reply->value == request.setting.value && now < request.deadline)
+                        request.repeatedInTime = true;
+                }
+            }
+        }
+        require(session.keptRequests() <= ComPortSession::MaxRequests, "requests kept without bound");
+        require(session.takeOutgoing().size() <= 64, "more due to the server than one step makes");
+        for (Sent &request : sent) {
+            const Outcome outcome = session.outcome(request.id, now);
+            require(outcome != Outcome::Confirmed || request.repeatedInTime, "confirmed by no reply in time");
+            if (request.settled)
+                require(outcome == *request.settled || outcome == Outcome::TimedOut, "request answered twice");
+            else if (outcome != Outcome::Pending)
+                request.settled = outcome;
+        }
+        if (sent.size() > 2 * ComPortSession::MaxRequests)
+            sent.removeFirst();
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *bytes, std::size_t size)
 {
     const QByteArrayView input(bytes, qsizetype(size));
+    driveSession(input);
 
     Decoder whole;
     const Decoded all = decodeInChunks(whole, input, qMax<qsizetype>(input.size(), 1));

@@ -149,14 +149,14 @@ ComPortSession::Outcome ComPortSession::outcome(RequestId id, qint64 now)
     if (found == m_requests.end())
         return Outcome::TimedOut;
     const Request &request = found->second;
-    if (comPortRefused())
-        return Outcome::Refused;
     for (qsizetype index = 0; index < request.asked.size(); ++index) {
         if (request.answers.at(index) && *request.answers.at(index) != request.asked.at(index).value)
             return Outcome::Altered;
     }
     if (std::all_of(request.answers.cbegin(), request.answers.cend(), [](const auto &a) { return a.has_value(); }))
         return Outcome::Confirmed;
+    if (comPortRefused())
+        return Outcome::Refused;
     return now < request.deadline ? Outcome::Pending : Outcome::TimedOut;
 }
 
