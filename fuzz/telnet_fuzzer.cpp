@@ -52,9 +52,9 @@ Decoded decodeInChunks(Decoder &decoder, QByteArrayView stream, qsizetype chunkS
     return result;
 }
 
-// Each byte of the stream also steers the session: some send a request of
-// one kind (a value the server then may or may not repeat), some let time
-// pass, the rest go to it as server bytes. A decoder of its own tells the
+// The stream also steers the session: after a NUL, a byte sends a request
+// of one kind (a value the server then may or may not repeat), lets time
+// pass, or looks at the outcomes; the rest goes to it as server bytes. A decoder of its own tells the
 // replies that came while each request was still awaited.
 void driveSession(QByteArrayView input)
 {
@@ -74,17 +74,13 @@ void driveSession(QByteArrayView input)
     QList<Sent> sent;
     qint64 now = 0;
     QByteArray data;
-    for (const char byte : input) {
-        const auto code = quint8(byte);
-        if (code < 0x20) {
-            const ComPortSession::Setting setting{ComPortCommand(1 + code % 5), code % 3u};
-            const qint64 deadline = now + 1 + code % 7;
-            sent.append({session.request({setting}, deadline), setting, deadline, false, std::nullopt});
-        } else if (code < 0x28) {
-            now += code - 0x1f;
-        } else {
-            session.feed(QByteArrayView(&byte, 1), now, data);
-            for (const Event &event : replies.feed(QByteArrayView(&byte, 1), data)) {
+    for (qsizetype at = 0; at < input.size(); ++at) {
+        // A NUL introduces a step; NUL NUL is a NUL sent by the server.
+        const bool step = input[at] == '\0' && at + 1 < input.size() && input[++at] != '\0';
+        const auto code = quint8(input[at]);
+        if (!step) {
+            session.feed(input.sliced(at, 1), now, data);
+            for (const Event &event : replies.feed(input.sliced(at, 1), data)) {
                 const auto reply = parseComPortReply(event.payload);
                 for (Sent &request : sent) {
                     if (event.option == Option::ComPort && reply && reply->command == request.setting.command
@@ -92,10 +88,18 @@ void driveSession(QByteArrayView input)
                         request.repeatedInTime = true;
                 }
             }
+        } else if (code < 0x80) {
+            const ComPortSession::Setting setting{ComPortCommand(1 + code % 5), code / 5 % 3u};
+            const qint64 deadline = now + 1 + code % 7;
+            sent.append({session.request({setting}, deadline), setting, deadline, false, std::nullopt});
+        } else if (code < 0xc0) {
+            now += code - 0x7f;
         }
         require(session.keptRequests() <= ComPortSession::MaxRequests, "requests kept without bound");
         require(session.takeOutgoing().size() <= 64, "more due to the server than one step makes");
         for (Sent &request : sent) {
+            if (!step || code < 0xc0)
+                continue; // outcomes are looked at only now and then
             const Outcome outcome = session.outcome(request.id, now);
             require(outcome != Outcome::Confirmed || request.repeatedInTime, "confirmed by no reply in time");
             if (request.settled)

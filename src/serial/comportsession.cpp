@@ -131,7 +131,8 @@ ComPortSession::RequestId ComPortSession::request(const QList<Setting> &settings
         if (owed.size() > std::size_t(MaxRequests))
             owed.pop_front();
     }
-    m_requests.emplace(id, Request{settings, QList<std::optional<quint32>>(settings.size()), deadline});
+    m_requests.emplace(id,
+                       Request{settings, QList<std::optional<quint32>>(settings.size()), deadline, Outcome::Pending});
     if (m_requests.size() > std::size_t(MaxRequests))
         m_requests.erase(m_requests.begin());
     return id;
@@ -148,7 +149,15 @@ ComPortSession::Outcome ComPortSession::outcome(RequestId id, qint64 now)
     const auto found = m_requests.find(id);
     if (found == m_requests.end())
         return Outcome::TimedOut;
-    const Request &request = found->second;
+    Request &request = found->second;
+    if (request.settled == Outcome::Pending)
+        request.settled = settle(request, now);
+    return request.settled;
+}
+
+// A request ends once, as it first turns out.
+ComPortSession::Outcome ComPortSession::settle(const Request &request, qint64 now) const
+{
     for (qsizetype index = 0; index < request.asked.size(); ++index) {
         if (request.answers.at(index) && *request.answers.at(index) != request.asked.at(index).value)
             return Outcome::Altered;

@@ -93,6 +93,7 @@ private:
         QList<Setting> asked;
         QList<std::optional<quint32>> answers;
         qint64 deadline;
+        Outcome settled;
     };
     // A value owed by the server, in the queue of its command.
     struct Owed
@@ -102,6 +103,7 @@ private:
         qint64 deadline;
     };
 
+    Outcome settle(const Request &request, qint64 now) const;
     void answer(const Telnet::ComPortReply &reply, qint64 now);
     void dropExpired(qint64 now);
     void countTransitions(Telnet::ModemState report);
