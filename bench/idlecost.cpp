@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 // What the program costs while it only watches, the poll timer running for
 // real: four ports open with nothing on the lines, then four ports whose
 // devices were pulled out and stay away, so that each serial control looks

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 // Four lines fed far faster than any real line at 115,200 baud, with the poll
 // timer running on its real cadence: every byte must reach the receive boxes.
 // The check reads each box right after each tick, which is all a user sees.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 // sernix_bench: runs one benchmark and writes its figures as JSON, or merges
 // the results of several runs into one table. scripts/bench drives it.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 // What one tick of the poll timer costs, driven directly so that nothing but
 // the tick itself is timed. Painting and the ports' reading happen between
 // ticks, in the event loop, as in the running program.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 // How soon a channel carries on when its device comes back: a pty pulled out
 // from under a ticked channel and put back at the same path, the window's
 // own timer running. Timed from the moment the device is at its path again

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 // A million poll cycles back to back with traffic on all four lines: memory
 // must not creep, and every byte must still arrive.
 

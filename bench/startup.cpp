@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 // From process start to the window on screen with its load step done, and
 // the memory that takes: the real program as a user starts it, and a probe
 // that stops the clock right at the first turn of the event loop.

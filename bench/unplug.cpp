@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 // What a device pulled out costs: a port open on a pty whose far end goes
 // away, and the event loop running on afterwards. A descriptor that hangs up
 // and keeps being polled would show here as a core kept busy.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 // libFuzzer target for everything that turns user text into port settings:
 // the settings string and the handshaking list's text, written to a closed
 // and to an open serial control. Any broken property aborts with the input

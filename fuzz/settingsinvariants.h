@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #pragma once
 
 // What must hold for any text a user can put where the program turns text

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 // Adapters as users have them: a device picked in the window and kept for the
 // next start, and a device pulled out while its channel is on.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 // Faults users meet in the field, driven through the window: a port that will
 // not open, and a line far slower than the text it is given. With --hold-port
 // PATH this executable is the other program that holds a port: it opens PATH

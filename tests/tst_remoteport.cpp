@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 // Remote ports against a real ser2net on 127.0.0.1 that shares a
 // pseudo-terminal (with the pty rig preloaded, so that it has modem lines
 // wired back), and against a scripted server for what ser2net will not do

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "channelswitch.h"
 
 #include "connectorstatus.h"

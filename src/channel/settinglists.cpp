@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "settinglists.h"
 
 #include "controls/controls.h"

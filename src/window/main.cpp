@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "application.h"
 #include "commandline.h"
 #include "controls/controls.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "ptypair.h"
 
 #include "kerneltermios2.h"

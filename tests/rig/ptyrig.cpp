@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "ptyrig.h"
 
 #include "kerneltermios2.h"
