@@ -17,7 +17,7 @@
 #include <sched.h>
 #include <sys/resource.h>
 
-namespace Bench {
+namespace Sernix::Bench {
 
 namespace {
 
@@ -284,4 +284,4 @@ void log(const QString &message)
     std::fflush(stderr);
 }
 
-} // namespace Bench
+} // namespace Sernix::Bench

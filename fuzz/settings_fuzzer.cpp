@@ -42,7 +42,7 @@ void require(const QString &failure)
 
 void checkText(const QString &text, std::size_t variant)
 {
-    using namespace SettingsInvariants;
+    using namespace Sernix::Fuzz::SettingsInvariants;
     const QString &previous = previousSettings()[variant % previousSettings().size()];
     const int previousMode = int(variant % 4);
     for (MSCommLib::MSComm *port : {&ports().closed, &ports().open}) {

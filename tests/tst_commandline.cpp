@@ -7,6 +7,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using namespace Sernix::Rig;
+using namespace Sernix::Window;
+
 class CommandLineTest : public QObject
 {
     Q_OBJECT

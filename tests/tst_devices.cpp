@@ -7,6 +7,12 @@
 #include "stderrcapture.h"
 #include "windowtesting.h"
 
+#include "controls/enablebox.h"
+#include "controls/fittedlabel.h"
+#include "controls/linebutton.h"
+#include "controls/olecolor.h"
+#include "controls/pintextbox.h"
+#include "controls/shapeindicator.h"
 #include "serial/portcatalogue.h"
 
 #include <QGroupBox>
@@ -17,7 +23,9 @@
 
 #include <memory>
 
-using namespace WindowTesting;
+using namespace Sernix::Controls;
+using namespace Sernix::Rig;
+using namespace Sernix::Window;
 
 namespace {
 

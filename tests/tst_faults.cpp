@@ -8,9 +8,14 @@
 #include "stderrcapture.h"
 #include "windowtesting.h"
 
+#include "controls/enablebox.h"
+#include "controls/olecolor.h"
+#include "controls/pintextbox.h"
+#include "controls/shapeindicator.h"
 #include "window/application.h"
 
 #include <QFile>
+#include <QLabel>
 #include <QProcess>
 #include <QSerialPort>
 #include <QtTest>
@@ -23,7 +28,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-using namespace WindowTesting;
+using namespace Sernix::Controls;
+using namespace Sernix::Rig;
+using namespace Sernix::Window;
 
 namespace {
 

@@ -8,6 +8,10 @@
 #include "stderrcapture.h"
 #include "windowtesting.h"
 
+#include "controls/enablebox.h"
+#include "controls/fittedlabel.h"
+#include "controls/linebutton.h"
+#include "controls/pintextbox.h"
 #include "serial/remoteport.h"
 #include "serial/telnetcodec.h"
 
@@ -20,7 +24,9 @@
 #include <QtEndian>
 #include <QtTest>
 
-using namespace WindowTesting;
+using namespace Sernix::Controls;
+using namespace Sernix::Rig;
+using namespace Sernix::Window;
 using namespace MSCommLib;
 
 namespace {

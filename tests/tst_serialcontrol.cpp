@@ -7,6 +7,7 @@
 #include <QTest>
 
 using namespace MSCommLib;
+using namespace Sernix::Rig;
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include <QTest>
 
-using namespace SettingsInvariants;
+using namespace Sernix::Fuzz::SettingsInvariants;
 using namespace Qt::StringLiterals;
 
 namespace {

@@ -6,7 +6,8 @@
 
 #include <map>
 
-using namespace user32;
+using namespace Sernix::Window;
+using namespace Sernix::Window::user32;
 
 namespace {
 

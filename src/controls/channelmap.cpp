@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "channelmap.h"
 
+namespace Sernix::Controls {
+
 namespace ControlName {
 
 QString indexed(const char *array, int index)
@@ -54,3 +56,5 @@ QString settingList(const ChannelEntry &channel, SettingRole role)
 }
 
 } // namespace ControlName
+
+} // namespace Sernix::Controls

@@ -8,6 +8,8 @@
 
 #include <array>
 
+namespace Sernix::Controls {
+
 // The per-channel map of the window: which controls belong to channel n and
 // where its groups stand. Both the window builder and the channel logic read
 // this one table; nothing else knows how channels differ.
@@ -61,3 +63,5 @@ QString settingList(const ChannelEntry &channel, SettingRole role);
 QString connectorPanel(const ChannelEntry &channel);
 QString settingPanel(const ChannelEntry &channel);
 } // namespace ControlName
+
+} // namespace Sernix::Controls

@@ -4,6 +4,8 @@
 #include <array>
 #include <utility>
 
+namespace Sernix::Controls {
+
 namespace {
 
 constexpr OleColor SystemColorFlag = 0x80000000;
@@ -32,3 +34,5 @@ QColor resolveOleColor(OleColor value, const QPalette &palette)
     }
     return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
 }
+
+} // namespace Sernix::Controls

@@ -5,6 +5,8 @@
 #include <QPalette>
 #include <QtGlobal>
 
+namespace Sernix::Controls {
+
 // A colour as the window design writes it: &H00BBGGRR for a fixed colour,
 // &H800000nn for system colour nn. Controls keep the raw value so that the
 // logic can compare what it wrote; only painting resolves it.
@@ -23,3 +25,5 @@ inline constexpr OleColor ButtonFace = 0x8000000F;
 
 // Resolves at paint time, so system colours follow the desktop theme.
 QColor resolveOleColor(OleColor value, const QPalette &palette);
+
+} // namespace Sernix::Controls

@@ -3,8 +3,12 @@
 
 #include <cstdio>
 
+namespace MSCommLib {
+
 void reportLine(const QString &line)
 {
     std::fprintf(stderr, "sernix: %s\n", line.toLocal8Bit().constData());
     std::fflush(stderr);
 }
+
+} // namespace MSCommLib

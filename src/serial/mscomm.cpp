@@ -2,7 +2,7 @@
 #include "mscomm.h"
 
 #include "diagnostics.h"
-#include "portbackend.h"
+#include "portfactory.h"
 
 namespace MSCommLib {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: LicenseRef-Draventa-freeware
-#include "portbackend.h"
+#include "portfactory.h"
 
 #include "loopbackport.h"
 #include "remoteport.h"

@@ -3,7 +3,7 @@
 
 #include <QStringList>
 
-namespace AboutTexts {
+namespace Sernix::Window::AboutTexts {
 
 QString joinLines(const QStringList &lines)
 {
@@ -39,4 +39,4 @@ QString termsText()
     });
 }
 
-} // namespace AboutTexts
+} // namespace Sernix::Window::AboutTexts

@@ -5,6 +5,8 @@
 
 #include <QGuiApplication>
 
+namespace Sernix::Window {
+
 void configureApplication()
 {
     QCoreApplication::setApplicationName(QStringLiteral("sernix"));
@@ -12,3 +14,5 @@ void configureApplication()
     QCoreApplication::setOrganizationName(QStringLiteral("Draventa"));
     QGuiApplication::setApplicationDisplayName(QLatin1String(AboutTexts::ProgramTitle));
 }
+
+} // namespace Sernix::Window

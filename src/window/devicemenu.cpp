@@ -3,7 +3,7 @@
 
 #include "devicebindings.h"
 
-#include "controls/controls.h"
+#include "controls/enablebox.h"
 #include "serial/mscomm.h"
 #include "serial/portbackend.h"
 #include "serial/portcatalogue.h"
@@ -14,6 +14,10 @@
 #include <QHelpEvent>
 #include <QInputDialog>
 #include <QMenu>
+
+namespace Sernix::Window {
+
+using namespace Sernix::Controls;
 
 namespace {
 
@@ -164,3 +168,5 @@ QString DeviceMenu::boundElsewhere(const QString &deviceName) const
     }
     return {};
 }
+
+} // namespace Sernix::Window

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <array>
 
+namespace Sernix::Window {
+
 QString portList(const QList<MSCommLib::PortDescription> &ports)
 {
     constexpr std::size_t ColumnCount = 5;
@@ -27,3 +29,5 @@ QString portList(const QList<MSCommLib::PortDescription> &ports)
     }
     return text;
 }
+
+} // namespace Sernix::Window

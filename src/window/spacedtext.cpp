@@ -3,6 +3,8 @@
 
 #include <cmath>
 
+namespace Sernix::Window {
+
 QString spacedText(const QFontMetrics &metrics, const QStringList &words, const QList<qreal> &centres)
 {
     Q_ASSERT(words.size() == centres.size());
@@ -28,3 +30,5 @@ QString spacedText(const QFontMetrics &metrics, const QStringList &words, const 
     }
     return text;
 }
+
+} // namespace Sernix::Window

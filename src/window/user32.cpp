@@ -14,7 +14,7 @@
 #include <windows.h>
 #endif
 
-namespace user32 {
+namespace Sernix::Window::user32 {
 
 HWND windowHandle(QWidget *window)
 {
@@ -148,4 +148,4 @@ Api &platformApi()
     return api;
 }
 
-} // namespace user32
+} // namespace Sernix::Window::user32

@@ -16,6 +16,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace Sernix::Rig {
+
 namespace {
 
 [[noreturn]] void throwSystemError(const char *what)
@@ -109,3 +111,5 @@ void PtyPair::unplug()
         m_master = -1;
     }
 }
+
+} // namespace Sernix::Rig

@@ -9,6 +9,8 @@
 #include <sys/types.h>
 #include <termios.h>
 
+namespace Sernix::Rig {
+
 // A pseudo-terminal standing in for a serial port: the program under test
 // opens slavePath(), the test plays the far end through the master. The
 // slave is put in raw mode at once (a fresh pty echoes and turns CR into LF)
@@ -50,3 +52,5 @@ private:
     dev_t m_slaveDevice = 0;
     QString m_slavePath;
 };
+
+} // namespace Sernix::Rig

@@ -17,6 +17,8 @@
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 
+using namespace Sernix::Rig;
+
 namespace {
 
 struct DeviceState
@@ -184,7 +186,7 @@ bool isSetTermios(unsigned long request)
 
 } // namespace
 
-namespace PtyRig {
+namespace Sernix::Rig::PtyRig {
 
 void forceInputs(const PtyPair &pty, const InputOverrides &inputs)
 {
@@ -238,7 +240,7 @@ bool isEnabled()
     return rigEnabled.load();
 }
 
-} // namespace PtyRig
+} // namespace Sernix::Rig::PtyRig
 
 // The interposers. The test executable exports them (see CMakeLists.txt), so
 // Qt's serial port library binds to them instead of to libc.

@@ -6,6 +6,8 @@
 #include <stdexcept>
 #include <unistd.h>
 
+namespace Sernix::Rig {
+
 StderrCapture::StderrCapture()
 {
     char path[] = "/tmp/sernix-stderr-XXXXXX";
@@ -39,3 +41,5 @@ QByteArray StderrCapture::text() const
     }
     return captured;
 }
+
+} // namespace Sernix::Rig

@@ -3,6 +3,8 @@
 
 #include <QByteArray>
 
+namespace Sernix::Rig {
+
 // Collects what the process writes to stderr (file descriptor 2) while it
 // lives, for tests of the program's diagnostics.
 class StderrCapture
@@ -20,3 +22,5 @@ private:
     int m_savedStderr = -1;
     int m_file = -1;
 };
+
+} // namespace Sernix::Rig
