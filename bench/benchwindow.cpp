@@ -1,9 +1,11 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "benchwindow.h"
 
 #include "harness.h"
 #include "readcounter.h"
 
-#include "controls/controls.h"
+#include "controls/enablebox.h"
+#include "controls/pintextbox.h"
 #include "ptypair.h"
 
 #include <QApplication>
@@ -16,6 +18,12 @@
 #include <QTimer>
 
 #include <stdexcept>
+
+namespace Sernix::Bench {
+
+using namespace Sernix::Controls;
+using namespace Sernix::Rig;
+using namespace Sernix::Window;
 
 // One ser2net sharing every line by RFC 2217 on 127.0.0.1, a port each, with
 // the pty rig preloaded so that the ptys have modem lines for it as well.
@@ -283,3 +291,5 @@ quint64 BenchWindow::bytesReadByPorts()
 {
     return ReadCounter::bytesRead();
 }
+
+} // namespace Sernix::Bench

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #pragma once
 
 #include "window/form1.h"
@@ -9,7 +10,13 @@
 #include <memory>
 #include <vector>
 
+class QTemporaryDir;
+
+namespace Sernix::Rig {
 class PtyPair;
+}
+
+namespace Sernix::Bench {
 
 // Varied bytes covering every value 0 to 255 (or, as text, the printable
 // ASCII characters), the same for the same seed, so that what a line carried
@@ -37,7 +44,7 @@ private:
 class FarEnd
 {
 public:
-    FarEnd(PtyPair &pty, quint64 seed, ByteStream::Kind kind = ByteStream::Kind::AnyByte);
+    FarEnd(Rig::PtyPair &pty, quint64 seed, ByteStream::Kind kind = ByteStream::Kind::AnyByte);
 
     // Adds count bytes to the stream and writes what the pty takes.
     void send(qsizetype count);
@@ -59,7 +66,7 @@ public:
     QString differenceDescription() const;
 
 private:
-    PtyPair &m_pty;
+    Rig::PtyPair &m_pty;
     ByteStream m_outgoing;
     ByteStream m_expected;
     QByteArray m_backlog;
@@ -73,7 +80,6 @@ private:
     qsizetype m_chunkBeforeDifference = 0;
 };
 
-class QTemporaryDir;
 class Ser2net;
 
 // The program's window with pseudo-terminals on its first channels, shown on
@@ -94,10 +100,10 @@ public:
     BenchWindow(const BenchWindow &) = delete;
     BenchWindow &operator=(const BenchWindow &) = delete;
 
-    Form1 &form() { return *m_form; }
+    Window::Form1 &form() { return *m_form; }
     int lineCount() const { return int(m_ptys.size()); }
-    PtyPair &pty(int channel) { return *m_ptys.at(std::size_t(channel - 1)); }
-    const ChannelControls &channel(int number) const { return m_form->channel(number); }
+    Rig::PtyPair &pty(int channel) { return *m_ptys.at(std::size_t(channel - 1)); }
+    const Controls::ChannelControls &channel(int number) const { return m_form->channel(number); }
 
     // Ticks the enable box of every channel that has a line, with these
     // settings, and starts counting what the ports read. False when a port
@@ -108,7 +114,7 @@ public:
     // Reach::Link only. Pulling out removes the link and closes the pty's far
     // end; plugging in puts a new pty at the same path.
     void unplug(int channel);
-    PtyPair &plug(int channel);
+    Rig::PtyPair &plug(int channel);
 
     // The receive box of a channel as the bytes it stands for.
     QByteArray shown(int channel) const;
@@ -121,10 +127,10 @@ private:
     QString linkPath(int channel) const;
     void readMaster(int channel);
 
-    std::vector<std::unique_ptr<PtyPair>> m_ptys;
+    std::vector<std::unique_ptr<Rig::PtyPair>> m_ptys;
     std::unique_ptr<QTemporaryDir> m_links;
     std::unique_ptr<Ser2net> m_server;
-    std::unique_ptr<Form1> m_form;
+    std::unique_ptr<Window::Form1> m_form;
     std::vector<std::unique_ptr<QSocketNotifier>> m_masterReaders; // by channel
     qint64 m_sentArrived = 0;
 };
@@ -133,3 +139,5 @@ private:
 inline const QString LineSettings115200 = QStringLiteral("115200,n,8,1");
 // 115,200 baud carries 11,520 characters a second at 10 bits each.
 inline constexpr qint64 CharactersPerSecondAt115200 = 11'520;
+
+} // namespace Sernix::Bench

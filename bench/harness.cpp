@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "harness.h"
 
 #include <QCoreApplication>
@@ -16,7 +17,7 @@
 #include <sched.h>
 #include <sys/resource.h>
 
-namespace Bench {
+namespace Sernix::Bench {
 
 namespace {
 
@@ -283,4 +284,4 @@ void log(const QString &message)
     std::fflush(stderr);
 }
 
-} // namespace Bench
+} // namespace Sernix::Bench

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #pragma once
 
 #include <QJsonObject>
@@ -10,7 +11,7 @@
 
 // What every benchmark shares: its figures and their targets, timing
 // statistics, and reading the process's own costs.
-namespace Bench {
+namespace Sernix::Bench {
 
 using Clock = std::chrono::steady_clock;
 
@@ -133,4 +134,4 @@ void runEventLoopFor(std::chrono::milliseconds duration);
 // Writes a message to stderr, as progress or as the reason for a failure.
 void log(const QString &message);
 
-} // namespace Bench
+} // namespace Sernix::Bench

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 // What the program costs while it only watches, the poll timer running for
 // real: four ports open with nothing on the lines, then four ports whose
 // devices were pulled out and stay away, so that each serial control looks
@@ -5,12 +6,14 @@
 
 #include "benchmarks.h"
 #include "benchwindow.h"
-
-#include "controls/controls.h"
+#include "controls/fittedlabel.h"
+#include "options.h"
 
 #include <QTimer>
 
-using namespace Bench;
+namespace Sernix::Bench {
+
+using namespace Sernix::Controls;
 
 namespace {
 
@@ -40,7 +43,7 @@ void measure(Report &report, BenchWindow &window, const QString &label, qint64 s
 
 } // namespace
 
-void Benchmarks::idleCost(Report &report, const QStringList &arguments)
+void idleCost(Report &report, const QStringList &arguments)
 {
     const qint64 seconds = option(arguments, QStringLiteral("--seconds"), 30);
     log(QStringLiteral("idle cost: 4 quiet lines for %1 s, then 4 lost devices for %1 s").arg(seconds));
@@ -66,3 +69,5 @@ void Benchmarks::idleCost(Report &report, const QStringList &arguments)
                      processEventsUntil(allLost, std::chrono::seconds(5))))
         measure(report, window, QStringLiteral("4 lost devices"), seconds);
 }
+
+} // namespace Sernix::Bench

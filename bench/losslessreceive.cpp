@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 // Four lines fed far faster than any real line at 115,200 baud, with the poll
 // timer running on its real cadence: every byte must reach the receive boxes.
 // The check reads each box right after each tick, which is all a user sees.
@@ -5,6 +6,7 @@
 
 #include "benchmarks.h"
 #include "benchwindow.h"
+#include "options.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -12,7 +14,9 @@
 
 #include <algorithm>
 
-using namespace Bench;
+namespace Sernix::Bench {
+
+using namespace Sernix::Controls;
 
 namespace {
 
@@ -24,7 +28,7 @@ constexpr qint64 DrainNs = 5'000'000'000;
 
 void receive(Report &report, const QStringList &arguments, BenchWindow::Reach reach)
 {
-    const qint64 seconds = Benchmarks::option(arguments, QStringLiteral("--seconds"), 30);
+    const qint64 seconds = option(arguments, QStringLiteral("--seconds"), 30);
     const qint64 feedNs = seconds * 1'000'000'000;
     log(QStringLiteral("%1: 4 lines at %2 bytes/s each for %3 s")
             .arg(reach == BenchWindow::Reach::Remote ? QStringLiteral("remote receive, one ser2net")
@@ -130,12 +134,14 @@ void receive(Report &report, const QStringList &arguments, BenchWindow::Reach re
 
 } // namespace
 
-void Benchmarks::losslessReceive(Report &report, const QStringList &arguments)
+void losslessReceive(Report &report, const QStringList &arguments)
 {
     receive(report, arguments, BenchWindow::Reach::Direct);
 }
 
-void Benchmarks::remoteReceive(Report &report, const QStringList &arguments)
+void remoteReceive(Report &report, const QStringList &arguments)
 {
     receive(report, arguments, BenchWindow::Reach::Remote);
 }
+
+} // namespace Sernix::Bench

@@ -1,8 +1,10 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 // sernix_bench: runs one benchmark and writes its figures as JSON, or merges
 // the results of several runs into one table. scripts/bench drives it.
 
 #include "benchmarks.h"
 #include "harness.h"
+#include "options.h"
 
 #include "window/application.h"
 
@@ -17,7 +19,7 @@
 #include <exception>
 #include <map>
 
-using namespace Bench;
+using namespace Sernix::Bench;
 
 namespace {
 
@@ -31,14 +33,14 @@ struct Entry
 };
 
 constexpr Entry Entries[] = {
-    {"poll", "poll cycle", &Benchmarks::pollCycle},
-    {"receive", "lossless receive", &Benchmarks::losslessReceive},
-    {"remote", "remote receive", &Benchmarks::remoteReceive},
-    {"idle", "idle cost", &Benchmarks::idleCost},
-    {"startup", "start-up", &Benchmarks::startUp},
-    {"soak", "soak", &Benchmarks::soak},
-    {"unplug", "unplug", &Benchmarks::unplug},
-    {"resume", "resume", &Benchmarks::resume},
+    {"poll", "poll cycle", &pollCycle},
+    {"receive", "lossless receive", &losslessReceive},
+    {"remote", "remote receive", &remoteReceive},
+    {"idle", "idle cost", &idleCost},
+    {"startup", "start-up", &startUp},
+    {"soak", "soak", &soak},
+    {"unplug", "unplug", &unplug},
+    {"resume", "resume", &resume},
 };
 
 int usage()
@@ -59,7 +61,7 @@ int runBenchmark(const Entry &entry, int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    configureApplication();
+    Sernix::Window::configureApplication();
     const QStringList arguments = QCoreApplication::arguments().mid(2);
     const Machine machine = Machine::current();
     Report report(QString::fromLatin1(entry.title));
@@ -68,7 +70,7 @@ int runBenchmark(const Entry &entry, int argc, char **argv)
     } catch (const std::exception &error) {
         report.check(QStringLiteral("benchmark ran to the end"), false, QString::fromLocal8Bit(error.what()));
     }
-    const QString out = Benchmarks::textOption(arguments, QStringLiteral("--out"), {});
+    const QString out = textOption(arguments, QStringLiteral("--out"), {});
     if (!out.isEmpty() && !report.writeJson(out, machine)) {
         log(QStringLiteral("cannot write %1").arg(out));
         return 2;
@@ -87,7 +89,7 @@ QString padded(const QString &text, qsizetype width)
 // document. Fails when a result is missing or has a failed check.
 int report(const QStringList &arguments)
 {
-    const QString out = Benchmarks::textOption(arguments, QStringLiteral("--out"), {});
+    const QString out = textOption(arguments, QStringLiteral("--out"), {});
     const Machine machine = Machine::current();
     QJsonArray benchmarks;
     struct Row
@@ -182,27 +184,13 @@ int report(const QStringList &arguments)
 
 } // namespace
 
-qint64 Benchmarks::option(const QStringList &arguments, const QString &name, qint64 fallback)
-{
-    const qsizetype at = arguments.indexOf(name);
-    bool isNumber = false;
-    const qint64 value = at >= 0 ? arguments.value(at + 1).toLongLong(&isNumber) : 0;
-    return isNumber ? value : fallback;
-}
-
-QString Benchmarks::textOption(const QStringList &arguments, const QString &name, const QString &fallback)
-{
-    const qsizetype at = arguments.indexOf(name);
-    return at >= 0 && at + 1 < arguments.size() ? arguments.at(at + 1) : fallback;
-}
-
 int main(int argc, char **argv)
 {
     if (argc < 2)
         return usage();
     const QByteArray command = argv[1];
     if (command == "startup-probe")
-        return Benchmarks::startUpProbe(argc, argv);
+        return startUpProbe(argc, argv);
     if (command == "report") {
         QStringList arguments;
         for (int i = 2; i < argc; ++i)

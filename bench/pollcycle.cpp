@@ -1,17 +1,24 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 // What one tick of the poll timer costs, driven directly so that nothing but
 // the tick itself is timed. Painting and the ports' reading happen between
 // ticks, in the event loop, as in the running program.
 
 #include "benchmarks.h"
 #include "benchwindow.h"
+#include "options.h"
 
-#include "controls/controls.h"
+#include "controls/fittedlabel.h"
 #include "ptyrig.h"
 
 #include <QCoreApplication>
 
-using namespace Bench;
 using namespace std::chrono_literals;
+
+namespace Sernix::Bench {
+
+using namespace Sernix::Controls;
+using namespace Sernix::Rig;
+using namespace Sernix::Window;
 
 namespace {
 
@@ -148,7 +155,7 @@ void measureBusy(Report &report, int ticks, ByteStream::Kind kind)
 
 } // namespace
 
-void Benchmarks::pollCycle(Report &report, const QStringList &arguments)
+void pollCycle(Report &report, const QStringList &arguments)
 {
     const int ticks = int(option(arguments, QStringLiteral("--ticks"), 2000));
     log(QStringLiteral("poll cycle: %1 timed ticks per case").arg(ticks));
@@ -157,3 +164,5 @@ void Benchmarks::pollCycle(Report &report, const QStringList &arguments)
     measureBusy(report, ticks, ByteStream::Kind::AnyByte);
     measureBusy(report, ticks, ByteStream::Kind::PrintableText);
 }
+
+} // namespace Sernix::Bench

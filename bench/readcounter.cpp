@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "readcounter.h"
 
 #include <QDir>
@@ -37,7 +38,7 @@ extern "C" ssize_t read(int fd, void *buffer, size_t count)
     return result;
 }
 
-namespace ReadCounter {
+namespace Sernix::Bench::ReadCounter {
 
 void watchDevices(const std::vector<dev_t> &devices)
 {
@@ -63,4 +64,4 @@ quint64 bytesRead()
     return total.load(std::memory_order_relaxed);
 }
 
-} // namespace ReadCounter
+} // namespace Sernix::Bench::ReadCounter

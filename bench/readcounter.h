@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #pragma once
 
 #include <QtGlobal>
@@ -10,7 +11,7 @@
 // benchmark knows when the serial ports have taken in everything the far end
 // sent, without reaching into them. It interposes read(); the executable
 // exports that symbol so that Qt's serial port library binds to it.
-namespace ReadCounter {
+namespace Sernix::Bench::ReadCounter {
 
 // Counts reads from every descriptor now open on one of these devices, and
 // from no other. Descriptors opened later are not counted: call after the
@@ -21,4 +22,4 @@ void watchDevices(const std::vector<dev_t> &devices);
 // Bytes read from watched descriptors since the start.
 quint64 bytesRead();
 
-} // namespace ReadCounter
+} // namespace Sernix::Bench::ReadCounter

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 // How soon a channel carries on when its device comes back: a pty pulled out
 // from under a ticked channel and put back at the same path, the window's
 // own timer running. Timed from the moment the device is at its path again
@@ -5,17 +6,22 @@
 
 #include "benchmarks.h"
 #include "benchwindow.h"
+#include "options.h"
 
-#include "controls/controls.h"
+#include "controls/fittedlabel.h"
 #include "ptypair.h"
 
 #include <QRandomGenerator>
 #include <QTimer>
 
-using namespace Bench;
 using namespace std::chrono_literals;
 
-void Benchmarks::resume(Report &report, const QStringList &arguments)
+namespace Sernix::Bench {
+
+using namespace Sernix::Controls;
+using namespace Sernix::Rig;
+
+void resume(Report &report, const QStringList &arguments)
 {
     const int repeats = int(option(arguments, QStringLiteral("--repeats"), 10));
     log(QStringLiteral("resume: a device pulled out and brought back %1 times").arg(repeats));
@@ -91,3 +97,5 @@ void Benchmarks::resume(Report &report, const QStringList &arguments)
     report.add(QStringLiteral("time from return to live lines: worst"), nsToMs(latencies.max()), QStringLiteral("ms"),
                0, 600);
 }
+
+} // namespace Sernix::Bench

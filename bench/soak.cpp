@@ -1,13 +1,18 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 // A million poll cycles back to back with traffic on all four lines: memory
 // must not creep, and every byte must still arrive.
 
 #include "benchmarks.h"
 #include "benchwindow.h"
+#include "options.h"
 
 #include <QCoreApplication>
 
-using namespace Bench;
 using namespace std::chrono_literals;
+
+namespace Sernix::Bench {
+
+using namespace Sernix::Controls;
 
 namespace {
 
@@ -31,7 +36,7 @@ double secondsSince(Clock::time_point start)
 
 } // namespace
 
-void Benchmarks::soak(Report &report, const QStringList &arguments)
+void soak(Report &report, const QStringList &arguments)
 {
     const qint64 cycles = std::max(option(arguments, QStringLiteral("--cycles"), 1'000'000), FirstMark);
     log(QStringLiteral("soak: %1 poll cycles, 4 lines, %2 bytes in per cycle each").arg(cycles).arg(BytesPerCycle));
@@ -121,3 +126,5 @@ void Benchmarks::soak(Report &report, const QStringList &arguments)
     report.add(QStringLiteral("VmRSS at the end"), megabytes(residentAtEnd), QStringLiteral("MB"), 2);
     report.add(QStringLiteral("growth"), megabytes(residentAtEnd - residentAtMark), QStringLiteral("MB"), 3, 1);
 }
+
+} // namespace Sernix::Bench

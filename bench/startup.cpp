@@ -1,8 +1,10 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 // From process start to the window on screen with its load step done, and
 // the memory that takes: the real program as a user starts it, and a probe
 // that stops the clock right at the first turn of the event loop.
 
 #include "benchmarks.h"
+#include "options.h"
 
 #include "window/application.h"
 #include "window/form1.h"
@@ -20,7 +22,10 @@
 
 extern char **environ;
 
-using namespace Bench;
+namespace Sernix::Bench {
+
+using namespace Sernix::Controls;
+using namespace Sernix::Window;
 
 namespace {
 
@@ -108,11 +113,11 @@ double megabytes(qint64 kib)
 
 } // namespace
 
-int Benchmarks::startUpProbe(int argc, char **argv)
+int startUpProbe(int argc, char **argv)
 {
     const qint64 mainNs = monotonicNs();
     QApplication application(argc, argv);
-    configureApplication();
+    Sernix::Window::configureApplication();
     const qint64 applicationNs = monotonicNs();
     Form1 window(absentDevices()); // Form_Load runs inside
     const qint64 windowNs = monotonicNs();
@@ -124,7 +129,7 @@ int Benchmarks::startUpProbe(int argc, char **argv)
     return 0;
 }
 
-void Benchmarks::startUp(Report &report, const QStringList &arguments)
+void startUp(Report &report, const QStringList &arguments)
 {
     const QString program = textOption(arguments, QStringLiteral("--program"), QStringLiteral(SERNIX_PROGRAM_PATH));
     const QString self = QCoreApplication::applicationFilePath();
@@ -190,3 +195,5 @@ void Benchmarks::startUp(Report &report, const QStringList &arguments)
     report.add(QStringLiteral("sernix --screenshot, peak resident memory") + median, megabytes(qint64(peak.median())),
                QStringLiteral("MB"), 1, 60);
 }
+
+} // namespace Sernix::Bench

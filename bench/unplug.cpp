@@ -1,16 +1,20 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 // What a device pulled out costs: a port open on a pty whose far end goes
 // away, and the event loop running on afterwards. A descriptor that hangs up
 // and keeps being polled would show here as a core kept busy.
 
 #include "benchmarks.h"
+#include "options.h"
 
 #include "ptypair.h"
 
 #include "serial/mscomm.h"
 
-using namespace Bench;
+namespace Sernix::Bench {
 
-void Benchmarks::unplug(Report &report, const QStringList &arguments)
+using namespace Sernix::Rig;
+
+void unplug(Report &report, const QStringList &arguments)
 {
     const qint64 seconds = option(arguments, QStringLiteral("--seconds"), 1);
     log(QStringLiteral("unplug: a line pulled out under an open port, then %1 s of event loop").arg(seconds));
@@ -44,3 +48,5 @@ void Benchmarks::unplug(Report &report, const QStringList &arguments)
     report.add(QStringLiteral("CPU time per second after unplugging"), cpuMs / wallSeconds, QStringLiteral("ms/s"), 1,
                200);
 }
+
+} // namespace Sernix::Bench

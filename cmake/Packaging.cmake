@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: LicenseRef-Draventa-freeware
 # Desktop integration files and the Debian package.
 #
 #   cmake --install build --prefix /some/where    desktop entry, icons, metainfo, man page

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 // libFuzzer target for everything that turns user text into port settings:
 // the settings string and the handshaking list's text, written to a closed
 // and to an open serial control. Any broken property aborts with the input
@@ -41,7 +42,7 @@ void require(const QString &failure)
 
 void checkText(const QString &text, std::size_t variant)
 {
-    using namespace SettingsInvariants;
+    using namespace Sernix::Fuzz::SettingsInvariants;
     const QString &previous = previousSettings()[variant % previousSettings().size()];
     const int previousMode = int(variant % 4);
     for (MSCommLib::MSComm *port : {&ports().closed, &ports().open}) {

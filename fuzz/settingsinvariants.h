@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #pragma once
 
 // What must hold for any text a user can put where the program turns text
@@ -22,7 +23,7 @@
 #include <limits>
 #include <optional>
 
-namespace SettingsInvariants {
+namespace Sernix::Fuzz::SettingsInvariants {
 
 // Readable in a failure report whatever the text holds: every character
 // outside printable ASCII becomes \u{XXXX}.
@@ -186,7 +187,7 @@ inline QString checkHandshakingText(MSCommLib::MSComm &port, int previous, const
     const QString settings = port.Settings();
 
     const std::optional<int> expected = expectedHandshakingNumber(text);
-    const std::optional<int> number = SettingLists::handshakingNumber(text);
+    const std::optional<int> number = Channel::SettingLists::handshakingNumber(text);
     if (number != expected) {
         return context()
             + QStringLiteral("taken as %1 where %2 was meant")
@@ -197,8 +198,8 @@ inline QString checkHandshakingText(MSCommLib::MSComm &port, int previous, const
         return {};
     // The number's plain spelling stands for the same number, blanks or not.
     const QString plain = QString::number(*number);
-    if (SettingLists::handshakingNumber(plain) != number
-        || SettingLists::handshakingNumber(QStringLiteral(" %1\t").arg(plain)) != number)
+    if (Channel::SettingLists::handshakingNumber(plain) != number
+        || Channel::SettingLists::handshakingNumber(QStringLiteral(" %1\t").arg(plain)) != number)
         return context() + QStringLiteral("the plain spelling %1 reads otherwise").arg(plain);
 
     const bool isMode = *number >= 0 && *number <= 3;
@@ -224,4 +225,4 @@ inline const std::array<QString, 4> &previousSettings()
     return list;
 }
 
-} // namespace SettingsInvariants
+} // namespace Sernix::Fuzz::SettingsInvariants

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 // libFuzzer target for the Telnet decoder, which reads whatever a remote
 // serial server sends. Beyond not crashing, the decoder must give the same
 // result however the stream is cut into chunks, keep its memory bounded,

@@ -1,14 +1,24 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "ptypair.h"
 #include "ptyrig.h"
 #include "windowtesting.h"
 
+#include "controls/enablebox.h"
+#include "controls/fittedlabel.h"
+#include "controls/linebutton.h"
+#include "controls/olecolor.h"
+#include "controls/pintextbox.h"
+#include "controls/pulsemark.h"
+#include "controls/shapeindicator.h"
 #include "window/application.h"
 
 #include <QGroupBox>
 #include <QMenu>
 #include <QtTest>
 
-using namespace WindowTesting;
+using namespace Sernix::Controls;
+using namespace Sernix::Rig;
+using namespace Sernix::Window;
 
 namespace {
 

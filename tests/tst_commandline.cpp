@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "ptypair.h"
 
 #include "window/commandline.h"
@@ -5,6 +6,9 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+
+using namespace Sernix::Rig;
+using namespace Sernix::Window;
 
 class CommandLineTest : public QObject
 {

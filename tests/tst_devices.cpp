@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 // Adapters as users have them: a device picked in the window and kept for the
 // next start, and a device pulled out while its channel is on.
 
@@ -6,6 +7,12 @@
 #include "stderrcapture.h"
 #include "windowtesting.h"
 
+#include "controls/enablebox.h"
+#include "controls/fittedlabel.h"
+#include "controls/linebutton.h"
+#include "controls/olecolor.h"
+#include "controls/pintextbox.h"
+#include "controls/shapeindicator.h"
 #include "serial/portcatalogue.h"
 
 #include <QGroupBox>
@@ -16,7 +23,9 @@
 
 #include <memory>
 
-using namespace WindowTesting;
+using namespace Sernix::Controls;
+using namespace Sernix::Rig;
+using namespace Sernix::Window;
 
 namespace {
 

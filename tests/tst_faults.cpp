@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 // Faults users meet in the field, driven through the window: a port that will
 // not open, and a line far slower than the text it is given. With --hold-port
 // PATH this executable is the other program that holds a port: it opens PATH
@@ -7,9 +8,14 @@
 #include "stderrcapture.h"
 #include "windowtesting.h"
 
+#include "controls/enablebox.h"
+#include "controls/olecolor.h"
+#include "controls/pintextbox.h"
+#include "controls/shapeindicator.h"
 #include "window/application.h"
 
 #include <QFile>
+#include <QLabel>
 #include <QProcess>
 #include <QSerialPort>
 #include <QtTest>
@@ -22,7 +28,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-using namespace WindowTesting;
+using namespace Sernix::Controls;
+using namespace Sernix::Rig;
+using namespace Sernix::Window;
 
 namespace {
 

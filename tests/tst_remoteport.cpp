@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 // Remote ports against a real ser2net on 127.0.0.1 that shares a
 // pseudo-terminal (with the pty rig preloaded, so that it has modem lines
 // wired back), and against a scripted server for what ser2net will not do
@@ -7,6 +8,10 @@
 #include "stderrcapture.h"
 #include "windowtesting.h"
 
+#include "controls/enablebox.h"
+#include "controls/fittedlabel.h"
+#include "controls/linebutton.h"
+#include "controls/pintextbox.h"
 #include "serial/remoteport.h"
 #include "serial/telnetcodec.h"
 
@@ -19,7 +24,9 @@
 #include <QtEndian>
 #include <QtTest>
 
-using namespace WindowTesting;
+using namespace Sernix::Controls;
+using namespace Sernix::Rig;
+using namespace Sernix::Window;
 using namespace MSCommLib;
 
 namespace {

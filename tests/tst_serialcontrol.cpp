@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "serial/mscomm.h"
 
 #include "ptypair.h"
@@ -6,6 +7,7 @@
 #include <QTest>
 
 using namespace MSCommLib;
+using namespace Sernix::Rig;
 
 namespace {
 

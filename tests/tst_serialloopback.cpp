@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "serial/mscomm.h"
 
 #include <QTest>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 // The fuzz target's properties (fuzz/settingsinvariants.h) on fixed samples:
 // texts whose answers were decided by hand, which pin the properties'
 // reference rules as well as the program, then every combination of good and
@@ -9,7 +10,7 @@
 
 #include <QTest>
 
-using namespace SettingsInvariants;
+using namespace Sernix::Fuzz::SettingsInvariants;
 using namespace Qt::StringLiterals;
 
 namespace {

@@ -1,16 +1,25 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "windowtesting.h"
 
+#include "controls/linebutton.h"
+#include "controls/multilinetextbox.h"
+#include "controls/olecolor.h"
+#include "controls/pintextbox.h"
+#include "controls/shapeindicator.h"
 #include "window/application.h"
 
 #include <QAbstractItemView>
 #include <QClipboard>
 #include <QDate>
+#include <QLabel>
 #include <QLocale>
 #include <QMenuBar>
 #include <QSignalSpy>
 #include <QtTest>
 
-using namespace WindowTesting;
+using namespace Sernix::Controls;
+using namespace Sernix::Rig;
+using namespace Sernix::Window;
 
 namespace {
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "window/application.h"
 #include "window/module1.h"
 
@@ -5,7 +6,8 @@
 
 #include <map>
 
-using namespace user32;
+using namespace Sernix::Window;
+using namespace Sernix::Window::user32;
 
 namespace {
 

@@ -1,6 +1,6 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #pragma once
 
-#include "controls/controls.h"
 #include "window/form1.h"
 
 #include <QApplication>
@@ -15,7 +15,7 @@
 
 // The window tests' shared fixture: driving the window as a user would, and
 // a guard over the program's modal message boxes.
-namespace WindowTesting {
+namespace Sernix::Rig {
 
 template <typename Control = QWidget>
 Control *named(const QWidget *window, const QString &name)
@@ -91,13 +91,13 @@ class Fixture
 protected:
     // A shown window whose timer the test drives itself. A channel given no
     // device gets one that cannot exist: no test reaches the machine's ports.
-    Form1 &open(Form1::DeviceNames devices)
+    Window::Form1 &open(Window::Form1::DeviceNames devices)
     {
         for (std::size_t i = 0; i < devices.size(); ++i) {
             if (devices[i].isEmpty())
                 devices[i] = QStringLiteral("/dev/sernix-test-absent-%1").arg(i + 1);
         }
-        window = std::make_unique<Form1>(devices);
+        window = std::make_unique<Window::Form1>(devices);
         window->Timer1.stop();
         window->show();
         if (!QTest::qWaitForWindowExposed(window.get()))
@@ -113,8 +113,8 @@ protected:
         QVERIFY2(unexpected.isEmpty(), qPrintable(QStringLiteral("unexpected message box: ") + unexpected.join(", ")));
     }
 
-    std::unique_ptr<Form1> window;
+    std::unique_ptr<Window::Form1> window;
     MessageGuard messages;
 };
 
-} // namespace WindowTesting
+} // namespace Sernix::Rig

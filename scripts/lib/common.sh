@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: LicenseRef-Draventa-freeware
 # Shared by the scripts: where things are, and installing what is missing.
 # shellcheck shell=bash
 

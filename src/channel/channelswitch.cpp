@@ -1,12 +1,15 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "channelswitch.h"
 
 #include "connectorstatus.h"
 
-#include "controls/controls.h"
+#include "controls/enablebox.h"
 #include "controls/messages.h"
 #include "serial/mscomm.h"
 
-namespace ChannelSwitch {
+namespace Sernix::Channel::ChannelSwitch {
+
+using namespace Sernix::Controls;
 
 void click(const ChannelControls &channel, QWidget *window)
 {
@@ -30,4 +33,4 @@ void click(const ChannelControls &channel, QWidget *window)
     }
 }
 
-} // namespace ChannelSwitch
+} // namespace Sernix::Channel::ChannelSwitch

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #pragma once
 
 #include "controls/channelcontrols.h"
@@ -6,8 +7,8 @@ class QWidget;
 
 // The enable box of a channel opens its port when ticked and closes it when
 // cleared. Runs on every change of the box, by the user or by code.
-namespace ChannelSwitch {
+namespace Sernix::Channel::ChannelSwitch {
 
-void click(const ChannelControls &channel, QWidget *window);
+void click(const Controls::ChannelControls &channel, QWidget *window);
 
-} // namespace ChannelSwitch
+} // namespace Sernix::Channel::ChannelSwitch

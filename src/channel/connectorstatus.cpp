@@ -1,13 +1,18 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "connectorstatus.h"
 
-#include "pollcycle.h"
+#include "linetext.h"
 
-#include "controls/controls.h"
+#include "controls/fittedlabel.h"
+#include "controls/pintextbox.h"
+#include "controls/pulsemark.h"
 #include "serial/mscomm.h"
 
 #include <QGroupBox>
 
-namespace ConnectorStatus {
+namespace Sernix::Channel::ConnectorStatus {
+
+using namespace Sernix::Controls;
 
 namespace {
 
@@ -66,7 +71,7 @@ QString listed(const MSCommLib::LineCounts &counts, const std::array<EventName, 
 // Without a level from the previous look, one move is the change itself.
 bool wentAndCameBack(quint32 moves, const QString &before, const QString &now)
 {
-    const bool levelChanged = before.isEmpty() || PollCycle::readsTrue(before) != PollCycle::readsTrue(now);
+    const bool levelChanged = before.isEmpty() || LineText::readsTrue(before) != LineText::readsTrue(now);
     return moves > (levelChanged ? 1U : 0U);
 }
 
@@ -143,4 +148,4 @@ QString errorsText(const MSCommLib::LineCounts &counts)
     return items.join(QLatin1String("  "));
 }
 
-} // namespace ConnectorStatus
+} // namespace Sernix::Channel::ConnectorStatus

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #pragma once
 
 #include "controls/channelcontrols.h"
@@ -12,30 +13,30 @@
 // them at every tick: whether the port's device is there, the line errors
 // the port counted, the full counts in the panel's tooltip, and a mark on
 // an input pin whose line went and came back between two looks.
-namespace ConnectorStatus {
+namespace Sernix::Channel::ConnectorStatus {
 
 // The input pins whose pulses are marked, with the event that counts them.
 // RI is counted but not marked: its indicator is never written.
 struct MarkedLine
 {
-    Pin pin;
+    Controls::Pin pin;
     MSCommLib::LineEvent event;
 };
 inline constexpr std::array<MarkedLine, 3> MarkedLines{{
-    {Pin::Dcd, MSCommLib::LineEvent::Dcd},
-    {Pin::Dsr, MSCommLib::LineEvent::Dsr},
-    {Pin::Cts, MSCommLib::LineEvent::Cts},
+    {Controls::Pin::Dcd, MSCommLib::LineEvent::Dcd},
+    {Controls::Pin::Dsr, MSCommLib::LineEvent::Dsr},
+    {Controls::Pin::Cts, MSCommLib::LineEvent::Cts},
 }};
 
 // The texts of the marked pins' boxes before this tick wrote them.
 using LevelsBefore = std::array<QString, MarkedLines.size()>;
-LevelsBefore levelsBefore(const ChannelControls &channel);
+LevelsBefore levelsBefore(const Controls::ChannelControls &channel);
 
-void refresh(const ChannelControls &channel, const LevelsBefore &before);
+void refresh(const Controls::ChannelControls &channel, const LevelsBefore &before);
 // Says "connecting" at once, for a port whose opening holds up the window;
 // the next tick says how it went.
-void showConnecting(const ChannelControls &channel);
-void clear(const ChannelControls &channel);
+void showConnecting(const Controls::ChannelControls &channel);
+void clear(const Controls::ChannelControls &channel);
 
 // "DCD 2, DSR 2, CTS 0, RI not counted; framing 12, ..."; "no counters"
 // for a port that keeps none.
@@ -43,4 +44,4 @@ QString countsText(const std::optional<MSCommLib::LineCounts> &counts);
 // The errors that were counted: "framing 12  break 1"; empty when none.
 QString errorsText(const MSCommLib::LineCounts &counts);
 
-} // namespace ConnectorStatus
+} // namespace Sernix::Channel::ConnectorStatus

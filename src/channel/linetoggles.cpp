@@ -1,9 +1,13 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "linetoggles.h"
 
-#include "controls/controls.h"
+#include "controls/enablebox.h"
+#include "controls/linebutton.h"
 #include "serial/mscomm.h"
 
-namespace LineToggles {
+namespace Sernix::Channel::LineToggles {
+
+using namespace Sernix::Controls;
 
 void click(const ChannelControls &channel, Line line)
 {
@@ -23,4 +27,4 @@ void click(const ChannelControls &channel, Line line)
     }
 }
 
-} // namespace LineToggles
+} // namespace Sernix::Channel::LineToggles

@@ -1,14 +1,20 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "pollcycle.h"
 
 #include "connectorstatus.h"
+#include "linetext.h"
 #include "transmitlatch.h"
 
-#include "controls/controls.h"
+#include "controls/linebutton.h"
+#include "controls/pintextbox.h"
+#include "controls/shapeindicator.h"
 #include "serial/mscomm.h"
 
 #include <QLabel>
 
-namespace PollCycle {
+namespace Sernix::Channel::PollCycle {
+
+using namespace Sernix::Controls;
 
 namespace {
 
@@ -34,10 +40,10 @@ struct LinePin
 void showLine(const ChannelControls &channel, const LinePin &line)
 {
     PinTextBox *box = channel.pin(line.pin);
-    guarded([&] { box->setText(booleanText((channel.serialControl->*line.read)())); });
+    guarded([&] { box->setText(LineText::booleanText((channel.serialControl->*line.read)())); });
     // Decided on the box as it now reads: after a failed read, its old text.
-    channel.pinIndicator(line.pin)->setBackColor(readsTrue(box->Text()) ? line.activeColour
-                                                                        : OleColors::WindowBackground);
+    channel.pinIndicator(line.pin)->setBackColor(LineText::readsTrue(box->Text()) ? line.activeColour
+                                                                                  : OleColors::WindowBackground);
 }
 
 void showReceived(const ChannelControls &channel)
@@ -62,21 +68,6 @@ void transmit(const ChannelControls &channel, qint16 &latch)
 }
 
 } // namespace
-
-QString booleanText(bool value)
-{
-    return value ? QStringLiteral("True") : QStringLiteral("False");
-}
-
-bool readsTrue(const QString &text)
-{
-    const QString trimmed = text.trimmed();
-    if (trimmed.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
-        return true;
-    bool isNumber = false;
-    const double number = trimmed.toDouble(&isNumber);
-    return isNumber && number != 0;
-}
 
 void refresh(const ChannelControls &channel, qint16 &transmitLatch)
 {
@@ -116,4 +107,4 @@ void reset(const ChannelControls &channel)
     ConnectorStatus::clear(channel);
 }
 
-} // namespace PollCycle
+} // namespace Sernix::Channel::PollCycle

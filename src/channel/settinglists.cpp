@@ -1,12 +1,15 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "settinglists.h"
 
-#include "controls/controls.h"
+#include "controls/enablebox.h"
 #include "controls/messages.h"
 #include "serial/mscomm.h"
 
 #include <QComboBox>
 
-namespace SettingLists {
+namespace Sernix::Channel::SettingLists {
+
+using namespace Sernix::Controls;
 
 namespace {
 
@@ -62,4 +65,4 @@ void apply(std::span<const ChannelControls> channels, QWidget *window)
     }
 }
 
-} // namespace SettingLists
+} // namespace Sernix::Channel::SettingLists

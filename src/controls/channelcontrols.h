@@ -1,21 +1,25 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #pragma once
 
 #include "channelmap.h"
 
 #include <array>
 
+class QComboBox;
+class QGroupBox;
+class QLabel;
+namespace MSCommLib {
+class MSComm;
+}
+
+namespace Sernix::Controls {
+
 class EnableBox;
 class FittedLabel;
 class LineButton;
 class PinTextBox;
 class PulseMark;
-class QComboBox;
-class QGroupBox;
-class QLabel;
 class ShapeIndicator;
-namespace MSCommLib {
-class MSComm;
-}
 
 // The controls of one channel, as the window builder made them from the
 // channel map, so that a single piece of logic can serve any channel.
@@ -42,3 +46,5 @@ struct ChannelControls
     PulseMark *pulseMark(Pin pin) const { return pulseMarks.at(pinIndex(pin)); }
     QComboBox *list(SettingRole role) const { return settingList.at(std::size_t(role)); }
 };
+
+} // namespace Sernix::Controls

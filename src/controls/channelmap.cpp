@@ -1,4 +1,7 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "channelmap.h"
+
+namespace Sernix::Controls {
 
 namespace ControlName {
 
@@ -53,3 +56,5 @@ QString settingList(const ChannelEntry &channel, SettingRole role)
 }
 
 } // namespace ControlName
+
+} // namespace Sernix::Controls

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #pragma once
 
 #include "pin.h"
@@ -6,6 +7,8 @@
 #include <QString>
 
 #include <array>
+
+namespace Sernix::Controls {
 
 // The per-channel map of the window: which controls belong to channel n and
 // where its groups stand. Both the window builder and the channel logic read
@@ -60,3 +63,5 @@ QString settingList(const ChannelEntry &channel, SettingRole role);
 QString connectorPanel(const ChannelEntry &channel);
 QString settingPanel(const ChannelEntry &channel);
 } // namespace ControlName
+
+} // namespace Sernix::Controls

@@ -1,7 +1,10 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "messages.h"
 
 #include <QGuiApplication>
 #include <QMessageBox>
+
+namespace Sernix::Controls {
 
 void showMessage(QWidget *window, const QString &text)
 {
@@ -9,3 +12,5 @@ void showMessage(QWidget *window, const QString &text)
     box.setObjectName(QStringLiteral("MessageBox"));
     box.exec();
 }
+
+} // namespace Sernix::Controls

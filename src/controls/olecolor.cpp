@@ -1,7 +1,10 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "olecolor.h"
 
 #include <array>
 #include <utility>
+
+namespace Sernix::Controls {
 
 namespace {
 
@@ -31,3 +34,5 @@ QColor resolveOleColor(OleColor value, const QPalette &palette)
     }
     return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
 }
+
+} // namespace Sernix::Controls

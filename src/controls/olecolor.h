@@ -1,8 +1,11 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #pragma once
 
 #include <QColor>
 #include <QPalette>
 #include <QtGlobal>
+
+namespace Sernix::Controls {
 
 // A colour as the window design writes it: &H00BBGGRR for a fixed colour,
 // &H800000nn for system colour nn. Controls keep the raw value so that the
@@ -22,3 +25,5 @@ inline constexpr OleColor ButtonFace = 0x8000000F;
 
 // Resolves at paint time, so system colours follow the desktop theme.
 QColor resolveOleColor(OleColor value, const QPalette &palette);
+
+} // namespace Sernix::Controls

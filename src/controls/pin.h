@@ -1,6 +1,9 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #pragma once
 
 #include <array>
+
+namespace Sernix::Controls {
 
 // The nine pins of the 9-pin connector, numbered as on the connector.
 enum class Pin { Dcd = 1, Rd, Td, Dtr, Gnd, Dsr, Rts, Cts, Ri };
@@ -19,3 +22,5 @@ constexpr std::size_t pinIndex(Pin pin)
 {
     return std::size_t(pinNumber(pin) - 1);
 }
+
+} // namespace Sernix::Controls

@@ -1,8 +1,11 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #pragma once
 
 #include <QPoint>
 #include <QRect>
 #include <QSize>
+
+namespace Sernix::Controls {
 
 // Window geometry is designed in twips. At 15 twips to one logical pixel the
 // window is drawn as designed at 96 dpi; Qt scales logical pixels on high-dpi
@@ -26,3 +29,5 @@ struct TwipRect
         return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
     }
 };
+
+} // namespace Sernix::Controls

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "linecounts.h"
 
 namespace MSCommLib {

@@ -1,7 +1,8 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "mscomm.h"
 
 #include "diagnostics.h"
-#include "portbackend.h"
+#include "portfactory.h"
 
 namespace MSCommLib {
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #pragma once
 
 #include "devicestate.h"
@@ -9,7 +10,6 @@
 #include <QString>
 
 #include <functional>
-#include <memory>
 
 namespace MSCommLib {
 
@@ -93,7 +93,5 @@ private:
 
 // The device name that selects the simulated loop-back plug instead of a device.
 inline constexpr QLatin1StringView loopbackDeviceName("loopback");
-
-std::unique_ptr<PortBackend> createPortBackend(const QString &deviceName);
 
 } // namespace MSCommLib

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "serialportbackend.h"
 
 #include "commerror.h"

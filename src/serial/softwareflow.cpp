@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "softwareflow.h"
 
 #ifdef Q_OS_WIN

@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "abouttexts.h"
 
 #include <QStringList>
 
-namespace AboutTexts {
+namespace Sernix::Window::AboutTexts {
 
 QString joinLines(const QStringList &lines)
 {
@@ -38,4 +39,4 @@ QString termsText()
     });
 }
 
-} // namespace AboutTexts
+} // namespace Sernix::Window::AboutTexts

@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #pragma once
 
 #include <QString>
 
 // The fixed texts of the title line and the About panel.
-namespace AboutTexts {
+namespace Sernix::Window::AboutTexts {
 
 inline constexpr char ProgramTitle[] = "Sernix v.1.1";
 inline constexpr char TitleText[] = "Draventa       Sernix v.1.1              Date:";
@@ -15,4 +16,4 @@ QString joinLines(const QStringList &lines);
 QString aboutText(); // Text38
 QString termsText(); // Text39
 
-} // namespace AboutTexts
+} // namespace Sernix::Window::AboutTexts

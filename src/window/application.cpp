@@ -1,8 +1,11 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "application.h"
 
 #include "abouttexts.h"
 
 #include <QGuiApplication>
+
+namespace Sernix::Window {
 
 void configureApplication()
 {
@@ -11,3 +14,5 @@ void configureApplication()
     QCoreApplication::setOrganizationName(QStringLiteral("Draventa"));
     QGuiApplication::setApplicationDisplayName(QLatin1String(AboutTexts::ProgramTitle));
 }
+
+} // namespace Sernix::Window

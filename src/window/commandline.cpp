@@ -1,6 +1,13 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "commandline.h"
 
+#include "serial/mscomm.h"
+
 #include <QCommandLineParser>
+
+namespace Sernix::Window {
+
+using namespace Sernix::Controls;
 
 namespace {
 
@@ -140,3 +147,5 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     }
     return result;
 }
+
+} // namespace Sernix::Window

@@ -1,6 +1,7 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #pragma once
 
-#include "form1.h"
+#include "devicebindings.h"
 
 #include <QString>
 #include <QStringList>
@@ -8,10 +9,12 @@
 #include <optional>
 #include <utility>
 
+namespace Sernix::Window {
+
 // What the command line asks of this run.
 struct CommandLine
 {
-    Form1::DeviceNames devices;                   // --comN DEVICE
+    DeviceBindings::DeviceNames devices;          // --comN DEVICE
     QList<int> channelsToOpen;                    // --open N
     QList<std::pair<int, QString>> transmitTexts; // --transmit N:TEXT
     QString screenshotFile;                       // --screenshot FILE
@@ -26,3 +29,5 @@ struct CommandLine
     static CommandLine parse(const QStringList &arguments);
     static QString helpText();
 };
+
+} // namespace Sernix::Window

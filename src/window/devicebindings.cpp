@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "devicebindings.h"
 
 #include "serial/diagnostics.h"
@@ -6,7 +7,9 @@
 
 #include <algorithm>
 
-namespace DeviceBindings {
+namespace Sernix::Window::DeviceBindings {
+
+using namespace Sernix::Controls;
 
 namespace {
 
@@ -38,7 +41,7 @@ DeviceNames load()
     DeviceNames devices;
     const QSettings settings(Organization, Application);
     if (settings.status() != QSettings::NoError) {
-        reportLine(QStringLiteral("ignoring %1: it cannot be read as settings").arg(settings.fileName()));
+        MSCommLib::reportLine(QStringLiteral("ignoring %1: it cannot be read as settings").arg(settings.fileName()));
         return devices;
     }
     for (int channel = 1; channel <= ChannelCount; ++channel) {
@@ -46,7 +49,8 @@ DeviceNames load()
             continue;
         const QString device = deviceName(settings.value(keyOf(channel)));
         if (device.isEmpty()) {
-            reportLine(QStringLiteral("ignoring %1 in %2: not a device name").arg(keyOf(channel), settings.fileName()));
+            MSCommLib::reportLine(
+                QStringLiteral("ignoring %1 in %2: not a device name").arg(keyOf(channel), settings.fileName()));
             continue;
         }
         devices.at(std::size_t(channel - 1)) = device;
@@ -73,7 +77,8 @@ void store(int channel, const QString &deviceName)
         settings.setValue(keyOf(channel), deviceName);
     settings.sync();
     if (settings.status() != QSettings::NoError)
-        reportLine(QStringLiteral("cannot keep the device of Com%1 in %2").arg(channel).arg(settings.fileName()));
+        MSCommLib::reportLine(
+            QStringLiteral("cannot keep the device of Com%1 in %2").arg(channel).arg(settings.fileName()));
 }
 
-} // namespace DeviceBindings
+} // namespace Sernix::Window::DeviceBindings

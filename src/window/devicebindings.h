@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #pragma once
 
 #include "controls/channelmap.h"
@@ -11,10 +12,10 @@
 // ports/com4; nothing else of the program is stored, and nothing is written
 // except by such a choice. Without stored bindings or --comN, channel n is
 // the platform's COMn.
-namespace DeviceBindings {
+namespace Sernix::Window::DeviceBindings {
 
 // By channel - 1; an empty name stands for the platform's COMn.
-using DeviceNames = std::array<QString, ChannelCount>;
+using DeviceNames = std::array<QString, Controls::ChannelCount>;
 
 // The stored bindings; a channel without one is empty. A stored value that
 // cannot be used is ignored, with one line on stderr saying so.
@@ -26,4 +27,4 @@ DeviceNames forStart(const DeviceNames &fromCommandLine);
 // Keeps the choice for the next start; an empty name forgets the channel's binding.
 void store(int channel, const QString &deviceName);
 
-} // namespace DeviceBindings
+} // namespace Sernix::Window::DeviceBindings

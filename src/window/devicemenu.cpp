@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "devicemenu.h"
 
 #include "devicebindings.h"
 
-#include "controls/controls.h"
+#include "controls/enablebox.h"
 #include "serial/mscomm.h"
 #include "serial/portbackend.h"
 #include "serial/portcatalogue.h"
@@ -13,6 +14,10 @@
 #include <QHelpEvent>
 #include <QInputDialog>
 #include <QMenu>
+
+namespace Sernix::Window {
+
+using namespace Sernix::Controls;
 
 namespace {
 
@@ -163,3 +168,5 @@ QString DeviceMenu::boundElsewhere(const QString &deviceName) const
     }
     return {};
 }
+
+} // namespace Sernix::Window

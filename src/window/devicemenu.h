@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #pragma once
 
 #include "controls/channelcontrols.h"
@@ -8,6 +9,8 @@
 
 class QMenu;
 class QPoint;
+
+namespace Sernix::Window {
 
 // Binds a channel to a device: the context menu of its enable box and of its
 // connector panel (right click, or the menu key on the box) lists the serial
@@ -22,7 +25,8 @@ class DeviceMenu : public QObject
     Q_OBJECT
 public:
     // channels: all of the window's, to mark the ports bound elsewhere.
-    DeviceMenu(const ChannelControls &channel, std::span<const ChannelControls> channels, QWidget *window);
+    DeviceMenu(const Controls::ChannelControls &channel, std::span<const Controls::ChannelControls> channels,
+               QWidget *window);
 
     // The menu as things stand now, for the caller to show and delete.
     QMenu *createMenu(const QWidget *from);
@@ -37,7 +41,9 @@ private:
     void askForDevice();
     QString boundElsewhere(const QString &deviceName) const;
 
-    const ChannelControls &m_channel;
-    std::span<const ChannelControls> m_channels;
+    const Controls::ChannelControls &m_channel;
+    std::span<const Controls::ChannelControls> m_channels;
     QWidget *m_window;
 };
+
+} // namespace Sernix::Window

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "form1.h"
 
 #include "abouttexts.h"
@@ -10,12 +11,20 @@
 #include "channel/pollcycle.h"
 #include "channel/settinglists.h"
 #include "channel/transmitlatch.h"
-#include "controls/controls.h"
+#include "controls/clickableframe.h"
+#include "controls/clickableimage.h"
+#include "controls/enablebox.h"
+#include "controls/linebutton.h"
+#include "controls/multilinetextbox.h"
 
 #include <QComboBox>
 #include <QDate>
 #include <QLocale>
 #include <QMenuBar>
+
+namespace Sernix::Window {
+
+using namespace Sernix::Controls;
 
 namespace {
 
@@ -122,7 +131,7 @@ void Form1::Form_Load()
     const user32::HWND handle = user32::windowHandle(this);
     Module1::SetWindowIcon(handle, QStringLiteral("Icon1"), -1);
     for (qint16 &latch : Module1::TransmitLatch)
-        latch = TransmitLatch::Ready;
+        latch = Channel::TransmitLatch::Ready;
     // The date is taken once: a run that passes midnight keeps its start date.
     setWindowTitle(QLatin1String(AboutTexts::TitleText) + QLatin1String("  ")
                    + QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat));
@@ -135,66 +144,66 @@ void Form1::Timer1_Timer()
     for (const ChannelControls &controls : m_controls.channels) {
         qint16 &latch = Module1::TransmitLatch.at(std::size_t(controls.entry->arrayIndex()));
         if (controls.enableBox->Value() == EnableBox::Ticked)
-            PollCycle::refresh(controls, latch);
+            Channel::PollCycle::refresh(controls, latch);
         else
-            PollCycle::reset(controls);
+            Channel::PollCycle::reset(controls);
     }
 }
 
 void Form1::Check1_Click()
 {
-    ChannelSwitch::click(channel(1), this);
+    Channel::ChannelSwitch::click(channel(1), this);
 }
 void Form1::Check2_Click()
 {
-    ChannelSwitch::click(channel(2), this);
+    Channel::ChannelSwitch::click(channel(2), this);
 }
 void Form1::Check3_Click()
 {
-    ChannelSwitch::click(channel(3), this);
+    Channel::ChannelSwitch::click(channel(3), this);
 }
 void Form1::Check4_Click()
 {
-    ChannelSwitch::click(channel(4), this);
+    Channel::ChannelSwitch::click(channel(4), this);
 }
 
 void Form1::Command3_Click()
 {
-    LineToggles::click(channel(1), LineToggles::Line::Dtr);
+    Channel::LineToggles::click(channel(1), Channel::LineToggles::Line::Dtr);
 }
 void Form1::Command4_Click()
 {
-    LineToggles::click(channel(1), LineToggles::Line::Rts);
+    Channel::LineToggles::click(channel(1), Channel::LineToggles::Line::Rts);
 }
 void Form1::Command5_Click()
 {
-    LineToggles::click(channel(2), LineToggles::Line::Dtr);
+    Channel::LineToggles::click(channel(2), Channel::LineToggles::Line::Dtr);
 }
 void Form1::Command6_Click()
 {
-    LineToggles::click(channel(2), LineToggles::Line::Rts);
+    Channel::LineToggles::click(channel(2), Channel::LineToggles::Line::Rts);
 }
 void Form1::Command7_Click()
 {
-    LineToggles::click(channel(3), LineToggles::Line::Dtr);
+    Channel::LineToggles::click(channel(3), Channel::LineToggles::Line::Dtr);
 }
 void Form1::Command8_Click()
 {
-    LineToggles::click(channel(3), LineToggles::Line::Rts);
+    Channel::LineToggles::click(channel(3), Channel::LineToggles::Line::Rts);
 }
 void Form1::Command9_Click()
 {
-    LineToggles::click(channel(4), LineToggles::Line::Dtr);
+    Channel::LineToggles::click(channel(4), Channel::LineToggles::Line::Dtr);
 }
 void Form1::Command10_Click()
 {
-    LineToggles::click(channel(4), LineToggles::Line::Rts);
+    Channel::LineToggles::click(channel(4), Channel::LineToggles::Line::Rts);
 }
 
 void Form1::Combo1_Click(int Index)
 {
     Q_UNUSED(Index); // every list applies all channels that are on
-    SettingLists::apply(m_controls.channels, this);
+    Channel::SettingLists::apply(m_controls.channels, this);
 }
 
 void Form1::mnu_Prog_Click()
@@ -217,3 +226,5 @@ void Form1::Text38_Click()
 {
     m_controls.about.panel->setVisible(false);
 }
+
+} // namespace Sernix::Window

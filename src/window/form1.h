@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #pragma once
 
 #include "devicebindings.h"
@@ -11,6 +12,8 @@
 #include <array>
 
 class QAction;
+
+namespace Sernix::Window {
 
 // The program's one window: four channels of a serial port each, the
 // poll timer, and the About panel.
@@ -32,7 +35,10 @@ public:
 
     QTimer Timer1;
 
-    const ChannelControls &channel(int number) const { return m_controls.channels.at(std::size_t(number - 1)); }
+    const Controls::ChannelControls &channel(int number) const
+    {
+        return m_controls.channels.at(std::size_t(number - 1));
+    }
 
 public Q_SLOTS:
     void Timer1_Timer();
@@ -68,3 +74,5 @@ private:
     WindowControls m_controls;
     QAction *m_aboutCommand = nullptr;
 };
+
+} // namespace Sernix::Window

@@ -1,6 +1,8 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "application.h"
 #include "commandline.h"
-#include "controls/controls.h"
+#include "controls/enablebox.h"
+#include "controls/pintextbox.h"
 #include "form1.h"
 #include "portlist.h"
 
@@ -8,6 +10,9 @@
 #include <QTimer>
 
 #include <cstdio>
+
+using namespace Sernix::Controls;
+using namespace Sernix::Window;
 
 namespace {
 

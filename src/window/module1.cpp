@@ -1,6 +1,9 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "module1.h"
 
-namespace Module1 {
+namespace Sernix::Window::Module1 {
+
+using namespace Sernix::Controls;
 
 // The routine works on its own copy of the name, as its callers rely on.
 // NOLINTNEXTLINE(performance-unnecessary-value-param)
@@ -28,4 +31,4 @@ void SetWindowIcon(user32::HWND window, QString name, qint16 ownerToo, user32::A
     giveIcon(SM_CXSMICON, SM_CYSMICON, ICON_SMALL);
 }
 
-} // namespace Module1
+} // namespace Sernix::Window::Module1

@@ -1,9 +1,12 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "portlist.h"
 
 #include <QStringList>
 
 #include <algorithm>
 #include <array>
+
+namespace Sernix::Window {
 
 QString portList(const QList<MSCommLib::PortDescription> &ports)
 {
@@ -26,3 +29,5 @@ QString portList(const QList<MSCommLib::PortDescription> &ports)
     }
     return text;
 }
+
+} // namespace Sernix::Window

@@ -1,6 +1,9 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "spacedtext.h"
 
 #include <cmath>
+
+namespace Sernix::Window {
 
 QString spacedText(const QFontMetrics &metrics, const QStringList &words, const QList<qreal> &centres)
 {
@@ -27,3 +30,5 @@ QString spacedText(const QFontMetrics &metrics, const QStringList &words, const 
     }
     return text;
 }
+
+} // namespace Sernix::Window

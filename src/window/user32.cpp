@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "user32.h"
 
 #include <QApplication>
@@ -13,7 +14,7 @@
 #include <windows.h>
 #endif
 
-namespace user32 {
+namespace Sernix::Window::user32 {
 
 HWND windowHandle(QWidget *window)
 {
@@ -147,4 +148,4 @@ Api &platformApi()
     return api;
 }
 
-} // namespace user32
+} // namespace Sernix::Window::user32

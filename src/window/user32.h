@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #pragma once
 
 #include <QtGlobal>
@@ -8,7 +9,7 @@ class QWidget;
 // layer of our own: on Windows they are the real user32 functions; elsewhere
 // the Qt implementation below plays their part, so the icon routine keeps one
 // algorithm on every platform.
-namespace user32 {
+namespace Sernix::Window::user32 {
 
 using HWND = quintptr;
 using HANDLE = quintptr;
@@ -45,4 +46,4 @@ Api &platformApi();
 // The handle of a top-level widget, as the functions above take it.
 HWND windowHandle(QWidget *window);
 
-} // namespace user32
+} // namespace Sernix::Window::user32

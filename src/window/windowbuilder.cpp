@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "windowbuilder.h"
 
 #include "spacedtext.h"
@@ -5,7 +6,15 @@
 
 #include "channel/connectorstatus.h"
 #include "controls/channelmap.h"
-#include "controls/controls.h"
+#include "controls/clickableframe.h"
+#include "controls/clickableimage.h"
+#include "controls/enablebox.h"
+#include "controls/fittedlabel.h"
+#include "controls/linebutton.h"
+#include "controls/multilinetextbox.h"
+#include "controls/pintextbox.h"
+#include "controls/pulsemark.h"
+#include "controls/shapeindicator.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -13,6 +22,10 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QtMath>
+
+namespace Sernix::Window {
+
+using namespace Sernix::Controls;
 
 namespace {
 
@@ -154,7 +167,7 @@ void buildConnectorPanel(QWidget *client, const ChannelEntry &channel, ChannelCo
     };
     controls.deviceState = placeNote("DeviceState", DeviceStatePlace);
     controls.lineEvents = placeNote("LineEvents", LineEventsPlace);
-    for (const ConnectorStatus::MarkedLine &line : ConnectorStatus::MarkedLines) {
+    for (const Channel::ConnectorStatus::MarkedLine &line : Channel::ConnectorStatus::MarkedLines) {
         ShapeIndicator *indicator = controls.pinIndicator(line.pin);
         const QByteArray array = "Pulse" + QByteArray::number(pinNumber(line.pin));
         TwipRect ring = rectAt(IndicatorPlace.at(pinIndex(line.pin)), {IndicatorSize, IndicatorSize});
@@ -283,3 +296,5 @@ WindowControls buildWindowControls(QWidget *clientArea)
     setTabOrder(built);
     return built;
 }
+
+} // namespace Sernix::Window

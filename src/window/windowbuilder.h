@@ -1,27 +1,33 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #pragma once
 
 #include "controls/channelcontrols.h"
 
 #include <array>
 
+class QWidget;
+
+namespace Sernix::Controls {
 class ClickableFrame;
 class ClickableImage;
 class MultiLineTextBox;
-class QWidget;
+} // namespace Sernix::Controls
+
+namespace Sernix::Window {
 
 // The About panel and the pieces of it that the window's handlers use.
 struct AboutPanelControls
 {
-    ClickableFrame *panel = nullptr;       // Frame4
-    MultiLineTextBox *aboutText = nullptr; // Text38
-    MultiLineTextBox *termsText = nullptr; // Text39
-    ClickableImage *picture = nullptr;     // Image2
+    Controls::ClickableFrame *panel = nullptr;       // Frame4
+    Controls::MultiLineTextBox *aboutText = nullptr; // Text38
+    Controls::MultiLineTextBox *termsText = nullptr; // Text39
+    Controls::ClickableImage *picture = nullptr;     // Image2
 };
 
 struct WindowControls
 {
     // By ChannelEntry::arrayIndex(). The serial controls are the window's to fill in.
-    std::array<ChannelControls, ChannelCount> channels;
+    std::array<Controls::ChannelControls, Controls::ChannelCount> channels;
     AboutPanelControls about;
 };
 
@@ -30,3 +36,5 @@ struct WindowControls
 // place and with its initial properties, and hands back what the window's
 // logic works with.
 WindowControls buildWindowControls(QWidget *clientArea);
+
+} // namespace Sernix::Window

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #pragma once
 
 #include "controls/channelmap.h"
@@ -10,24 +11,24 @@
 // The window as designed: every fixed place, size and text, in twips. The
 // window builder walks these tables; per-channel places come from the
 // channel map.
-namespace WindowDesign {
+namespace Sernix::Window::WindowDesign {
 
 inline constexpr QSize ClientSize{10260, 8265};
 inline constexpr int TimerInterval = 300;
 
-inline constexpr TwipRect PortsFrame{225, 480, 1215, 1335};
-inline constexpr TwipRect EnableBoxFirst{120, 240, 855, 255};
+inline constexpr Controls::TwipRect PortsFrame{225, 480, 1215, 1335};
+inline constexpr Controls::TwipRect EnableBoxFirst{120, 240, 855, 255};
 inline constexpr int EnableBoxPitch = 240;
 
-inline constexpr TwipRect ColumnHeader{5880, 120, 2655, 255};
+inline constexpr Controls::TwipRect ColumnHeader{5880, 120, 2655, 255};
 
 // Rows of the pin legend and the pin text box grid: pin p stands at
 // PinRowTop + PinRowPitch * (p - 1).
 inline constexpr int PinRowTop = 480;
 inline constexpr int PinRowPitch = 360;
-inline constexpr int pinRowTop(Pin pin)
+inline constexpr int pinRowTop(Controls::Pin pin)
 {
-    return PinRowTop + PinRowPitch * (pinNumber(pin) - 1);
+    return PinRowTop + PinRowPitch * (Controls::pinNumber(pin) - 1);
 }
 
 // By pinIndex().
@@ -39,7 +40,7 @@ struct LegendRow
 };
 inline constexpr int LegendWidth = 3975;
 inline constexpr int LegendHeight = 255;
-inline constexpr std::array<LegendRow, PinCount> PinLegend{{
+inline constexpr std::array<LegendRow, Controls::PinCount> PinLegend{{
     {3, 1680, "1(8)-DCD-Input .Data Carrier Detected"},
     {4, 1680, "2(3)-RD-Input. Received data"},
     {5, 1680, "3(2)-TD- Output.Transmited Data"},
@@ -62,7 +63,7 @@ inline constexpr QSize ConnectorPanelSize{3615, 2175};
 inline constexpr int IndicatorSize = 375;
 // By pinIndex(); one line per row of the connector.
 // clang-format off
-inline constexpr std::array<QPoint, PinCount> IndicatorPlace{{
+inline constexpr std::array<QPoint, Controls::PinCount> IndicatorPlace{{
     {600, 600}, {1080, 600}, {1560, 600}, {2040, 600}, {2520, 600},
     {840, 1080}, {1320, 1080}, {1800, 1080}, {2280, 1080},
 }};
@@ -73,20 +74,20 @@ inline constexpr std::array<QPoint, PinCount> IndicatorPlace{{
 struct PinNumberRow
 {
     const char *array;
-    TwipRect geometry;
-    Pin firstPin;
-    Pin lastPin;
+    Controls::TwipRect geometry;
+    Controls::Pin firstPin;
+    Controls::Pin lastPin;
 };
 inline constexpr std::array<PinNumberRow, 2> PinNumberRows{{
-    {"Label1", {720, 240, 2175, 255}, Pin::Dcd, Pin::Gnd},
-    {"Label2", {840, 1560, 1815, 255}, Pin::Dsr, Pin::Ri},
+    {"Label1", {720, 240, 2175, 255}, Controls::Pin::Dcd, Controls::Pin::Gnd},
+    {"Label2", {840, 1560, 1815, 255}, Controls::Pin::Dsr, Controls::Pin::Ri},
 }};
 
 // Additions to the connector panel, in its free corners; they cover no
 // control of the design. The device state stands right of the lower row of
 // pins, the line errors left of it; a pulse mark rings its pin.
-inline constexpr TwipRect DeviceStatePlace{2700, 1050, 870, 450};
-inline constexpr TwipRect LineEventsPlace{45, 1050, 780, 450};
+inline constexpr Controls::TwipRect DeviceStatePlace{2700, 1050, 870, 450};
+inline constexpr Controls::TwipRect LineEventsPlace{45, 1050, 780, 450};
 inline constexpr int PulseMarkMargin = 45;
 inline constexpr int AdditionFontPoints = 7;
 
@@ -95,8 +96,8 @@ inline constexpr QSize SettingPanelSize{1350, 1950};
 
 struct SettingListDesign
 {
-    SettingRole role;
-    TwipRect geometry;
+    Controls::SettingRole role;
+    Controls::TwipRect geometry;
     std::span<const char *const> items;
     const char *initialText;
 };
@@ -107,12 +108,12 @@ inline constexpr const char *DataBitsItems[] = {"5", "6", "7", "8"};
 inline constexpr const char *StopBitsItems[] = {"1", "2"};
 inline constexpr const char *HandshakingItems[] = {"0", "1", "2", "3"};
 
-inline constexpr std::array<SettingListDesign, SettingRoleCount> SettingLists{{
-    {SettingRole::Speed, {330, 240, 945, 315}, SpeedItems, "9600"},
-    {SettingRole::Parity, {750, 570, 525, 315}, ParityItems, "n"},
-    {SettingRole::DataBits, {750, 870, 525, 315}, DataBitsItems, "8"},
-    {SettingRole::StopBits, {750, 1170, 525, 315}, StopBitsItems, "1"},
-    {SettingRole::Handshaking, {750, 1485, 525, 315}, HandshakingItems, "0"},
+inline constexpr std::array<SettingListDesign, Controls::SettingRoleCount> SettingLists{{
+    {Controls::SettingRole::Speed, {330, 240, 945, 315}, SpeedItems, "9600"},
+    {Controls::SettingRole::Parity, {750, 570, 525, 315}, ParityItems, "n"},
+    {Controls::SettingRole::DataBits, {750, 870, 525, 315}, DataBitsItems, "8"},
+    {Controls::SettingRole::StopBits, {750, 1170, 525, 315}, StopBitsItems, "1"},
+    {Controls::SettingRole::Handshaking, {750, 1485, 525, 315}, HandshakingItems, "0"},
 }};
 
 // Legends of the setting lists. The first three are control arrays (one
@@ -121,7 +122,7 @@ struct SettingLegend
 {
     const char *array; // nullptr: the channel's handshaking legend
     const char *text;
-    TwipRect geometry;
+    Controls::TwipRect geometry;
 };
 inline constexpr std::array<SettingLegend, 4> SettingLegends{{
     {"Label17", "Od/Ev", {90, 600, 675, 255}},
@@ -134,7 +135,7 @@ inline constexpr std::array<SettingLegend, 4> SettingLegends{{
 struct GeometryOverride
 {
     const char *name;
-    TwipRect geometry;
+    Controls::TwipRect geometry;
 };
 inline constexpr std::array<GeometryOverride, 5> LegendOverrides{{
     {"Label21", {90, 1530, 600, 240}},
@@ -145,10 +146,10 @@ inline constexpr std::array<GeometryOverride, 5> LegendOverrides{{
 }};
 
 // About panel (Frame4) and its contents.
-inline constexpr TwipRect AboutPanel{120, 0, 6735, 3975};
-inline constexpr TwipRect AboutText{360, 240, 3975, 1695};
-inline constexpr TwipRect TermsText{360, 2040, 6135, 1695};
-inline constexpr TwipRect EmptyImage{720, 840, 15, 15};
-inline constexpr TwipRect AboutPicture{4680, 240, 1680, 1200};
+inline constexpr Controls::TwipRect AboutPanel{120, 0, 6735, 3975};
+inline constexpr Controls::TwipRect AboutText{360, 240, 3975, 1695};
+inline constexpr Controls::TwipRect TermsText{360, 2040, 6135, 1695};
+inline constexpr Controls::TwipRect EmptyImage{720, 840, 15, 15};
+inline constexpr Controls::TwipRect AboutPicture{4680, 240, 1680, 1200};
 
-} // namespace WindowDesign
+} // namespace Sernix::Window::WindowDesign

@@ -1,7 +1,10 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #pragma once
 
 #include <sys/ioctl.h>
 #include <termios.h>
+
+namespace Sernix::Rig {
 
 // The kernel's struct termios2, which carries speeds that have no Bnnn
 // constant. Declared here because <asm/termbits.h> clashes with <termios.h>.
@@ -23,3 +26,5 @@ inline constexpr unsigned long setTermios2Requests[] = {
     _IOW('T', 0x2C, KernelTermios2), // TCSETSW2
     _IOW('T', 0x2D, KernelTermios2), // TCSETSF2
 };
+
+} // namespace Sernix::Rig

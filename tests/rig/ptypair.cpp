@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "ptypair.h"
 
 #include "kerneltermios2.h"
@@ -14,6 +15,8 @@
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+namespace Sernix::Rig {
 
 namespace {
 
@@ -108,3 +111,5 @@ void PtyPair::unplug()
         m_master = -1;
     }
 }
+
+} // namespace Sernix::Rig

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #pragma once
 
 #include <QByteArray>
@@ -7,6 +8,8 @@
 
 #include <sys/types.h>
 #include <termios.h>
+
+namespace Sernix::Rig {
 
 // A pseudo-terminal standing in for a serial port: the program under test
 // opens slavePath(), the test plays the far end through the master. The
@@ -49,3 +52,5 @@ private:
     dev_t m_slaveDevice = 0;
     QString m_slavePath;
 };
+
+} // namespace Sernix::Rig

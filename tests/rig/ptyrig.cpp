@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "ptyrig.h"
 
 #include "kerneltermios2.h"
@@ -15,6 +16,8 @@
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+
+using namespace Sernix::Rig;
 
 namespace {
 
@@ -183,7 +186,7 @@ bool isSetTermios(unsigned long request)
 
 } // namespace
 
-namespace PtyRig {
+namespace Sernix::Rig::PtyRig {
 
 void forceInputs(const PtyPair &pty, const InputOverrides &inputs)
 {
@@ -237,7 +240,7 @@ bool isEnabled()
     return rigEnabled.load();
 }
 
-} // namespace PtyRig
+} // namespace Sernix::Rig::PtyRig
 
 // The interposers. The test executable exports them (see CMakeLists.txt), so
 // Qt's serial port library binds to them instead of to libc.

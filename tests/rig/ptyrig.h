@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #pragma once
 
 #include <QString>
@@ -7,7 +8,9 @@
 #include <sys/types.h>
 #include <termios.h>
 
+namespace Sernix::Rig {
 class PtyPair;
+}
 
 // Makes pseudo-terminals behave like serial ports for the test executables
 // that link this library. It interposes ioctl, tcgetattr and tcsetattr for
@@ -24,7 +27,7 @@ class PtyPair;
 // Built also as a library to preload into another program (a server that
 // shares a pty), where the lines are wired back and nothing is forced.
 // Everything else goes to the real functions.
-namespace PtyRig {
+namespace Sernix::Rig::PtyRig {
 
 struct InputOverrides
 {
@@ -89,4 +92,4 @@ private:
     bool m_wasEnabled;
 };
 
-} // namespace PtyRig
+} // namespace Sernix::Rig::PtyRig

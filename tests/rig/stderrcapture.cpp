@@ -1,9 +1,12 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "stderrcapture.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
 #include <unistd.h>
+
+namespace Sernix::Rig {
 
 StderrCapture::StderrCapture()
 {
@@ -38,3 +41,5 @@ QByteArray StderrCapture::text() const
     }
     return captured;
 }
+
+} // namespace Sernix::Rig

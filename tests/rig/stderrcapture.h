@@ -1,6 +1,9 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #pragma once
 
 #include <QByteArray>
+
+namespace Sernix::Rig {
 
 // Collects what the process writes to stderr (file descriptor 2) while it
 // lives, for tests of the program's diagnostics.
@@ -19,3 +22,5 @@ private:
     int m_savedStderr = -1;
     int m_file = -1;
 };
+
+} // namespace Sernix::Rig

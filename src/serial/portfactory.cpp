@@ -1,4 +1,5 @@
-#include "portbackend.h"
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
+#include "portfactory.h"
 
 #include "loopbackport.h"
 #include "remoteport.h"
