@@ -92,6 +92,7 @@ bool MSComm::DTREnable() const
 void MSComm::setDTREnable(bool on)
 {
     m_dtr = on;
+    Q_EMIT dtrWritten(on);
     if (m_open && !isLost())
         m_port->setDtr(on);
 }
@@ -104,6 +105,7 @@ bool MSComm::RTSEnable() const
 void MSComm::setRTSEnable(bool on)
 {
     m_rts = on;
+    Q_EMIT rtsWritten(on);
     if (m_open && !isLost())
         m_port->setRts(on);
 }
@@ -116,19 +118,32 @@ int MSComm::Handshaking() const
 void MSComm::setHandshaking(int mode)
 {
     const std::optional<Handshake> handshake = handshakeFromInt(mode);
+    const auto refuse = [&](const QString &reason) {
+        Q_EMIT handshakingWritten(mode, false);
+        throw CommError(reason);
+    };
     if (!handshake)
-        throw CommError(QStringLiteral("%1: no handshaking mode %2 (0 to 3)").arg(m_deviceName).arg(mode));
+        refuse(QStringLiteral("%1: no handshaking mode %2 (0 to 3)").arg(m_deviceName).arg(mode));
     if (!m_port->supports(*handshake))
-        throw CommError(QStringLiteral("%1: this port has no handshaking mode %2").arg(m_deviceName).arg(mode));
+        refuse(QStringLiteral("%1: this port has no handshaking mode %2").arg(m_deviceName).arg(mode));
     // The setting lists write every channel's values at every choice; a
     // remote port would wait for the server to confirm what it already has.
     if (*handshake == m_handshake && m_open && !isLost())
         return;
     const bool releasesRts = usesHardwareFlow(m_handshake) && !usesHardwareFlow(*handshake);
     const bool applies = m_open && !isLost();
-    if (applies)
-        m_port->setHandshake(*handshake);
+    if (applies) {
+        try {
+            m_port->setHandshake(*handshake);
+        } catch (const CommError &) {
+            Q_EMIT handshakingWritten(mode, false);
+            throw;
+        }
+    }
+    const bool changes = *handshake != m_handshake;
     m_handshake = *handshake;
+    if (changes)
+        Q_EMIT handshakingWritten(mode, true);
     // RTS was the flow control's; it goes back to the level last written.
     if (applies && releasesRts)
         setOutputLineIfPossible(&PortBackend::setRts, m_rts);
@@ -155,13 +170,24 @@ QString MSComm::Settings() const
 void MSComm::setSettings(const QString &settings)
 {
     const std::optional<LineSettings> parsed = LineSettings::parse(settings);
-    if (!parsed)
+    if (!parsed) {
+        Q_EMIT settingsWritten(settings, false);
         throw CommError(QStringLiteral("%1: invalid settings \"%2\"").arg(m_deviceName, settings));
+    }
     if (*parsed == m_settings && m_open && !isLost())
         return;
-    if (m_open && !isLost())
-        m_port->configure(*parsed);
+    if (m_open && !isLost()) {
+        try {
+            m_port->configure(*parsed);
+        } catch (const CommError &) {
+            Q_EMIT settingsWritten(settings, false);
+            throw;
+        }
+    }
+    const bool changes = !(*parsed == m_settings);
     m_settings = *parsed;
+    if (changes)
+        Q_EMIT settingsWritten(m_settings.toString(), true);
 }
 
 void MSComm::setOutput(const QString &text)
@@ -176,6 +202,7 @@ void MSComm::setOutput(const QString &text)
             QStringLiteral("%1: output refused, %2 bytes still waiting to be sent").arg(m_deviceName).arg(pending));
     }
     m_port->write(bytes);
+    Q_EMIT dataSent(bytes);
 }
 
 QString MSComm::Input()
@@ -184,7 +211,10 @@ QString MSComm::Input()
     if (isLost())
         return {};
     try {
-        return QString::fromLatin1(m_port->readAll());
+        const QByteArray bytes = m_port->readAll();
+        if (!bytes.isEmpty())
+            Q_EMIT dataReceived(bytes);
+        return QString::fromLatin1(bytes);
     } catch (const CommError &) {
         if (isLost())
             return {}; // it went away during this read
@@ -204,6 +234,7 @@ void MSComm::open()
     } catch (const CommError &error) {
         m_lastOpenFailure = QString::fromStdString(error.what());
         reportLine(m_lastOpenFailure);
+        Q_EMIT openFailed(m_lastOpenFailure);
         throw;
     }
     m_lastOpenFailure.clear();
@@ -212,11 +243,26 @@ void MSComm::open()
     startCounting(true);
     if (!m_lastCounts)
         say(QStringLiteral("keeps no line event counters (no counters)"));
+    Q_EMIT opened();
 }
 
 std::optional<MSComm::LineEventReport> MSComm::LineEvents()
 {
     requireOpen();
+    // The end of a look: whatever the counters say, the levels were seen.
+    std::optional<LineEventReport> report;
+    try {
+        report = takeLineEvents();
+    } catch (const CommError &) {
+        Q_EMIT looked(Look{m_seen, std::nullopt});
+        throw;
+    }
+    Q_EMIT looked(Look{m_seen, report ? std::optional(report->sinceLastLook) : std::nullopt});
+    return report;
+}
+
+std::optional<MSComm::LineEventReport> MSComm::takeLineEvents()
+{
     if (!m_lastCounts)
         return std::nullopt;
     if (isLost())
@@ -263,7 +309,9 @@ void MSComm::close()
     m_deviceState = DeviceState::Present;
     m_lastReturnReason.clear();
     m_port->close();
-    m_open = false;
+    const bool wasOpen = std::exchange(m_open, false);
+    if (wasOpen)
+        Q_EMIT closed();
 }
 
 void MSComm::onDeviceLost(const QString &reason, DeviceState whileAway)
@@ -273,6 +321,7 @@ void MSComm::onDeviceLost(const QString &reason, DeviceState whileAway)
     m_deviceState = whileAway;
     say(QStringLiteral("lost; waiting for it to return (%1)").arg(reason));
     m_returnLook.start();
+    Q_EMIT deviceStateChanged(whileAway, reason);
 }
 
 void MSComm::lookForReturn()
@@ -286,6 +335,7 @@ void MSComm::lookForReturn()
         // A device back (maybe through another driver) continues the counts.
         startCounting(!m_lastCounts);
         say(QStringLiteral("is back"));
+        Q_EMIT deviceStateChanged(DeviceState::Present, {});
         return;
     }
     m_deviceState = found.state;
@@ -337,7 +387,8 @@ ModemInputs MSComm::modemInputs() const
     if (isLost())
         return {};
     try {
-        return m_port->modemInputs();
+        m_seen = m_port->modemInputs();
+        return m_seen;
     } catch (const CommError &) {
         if (isLost())
             return {}; // it went away during this read

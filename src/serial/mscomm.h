@@ -6,6 +6,7 @@
 #include "handshake.h"
 #include "linecounts.h"
 #include "linesettings.h"
+#include "portbackend.h"
 
 #include <QObject>
 #include <QString>
@@ -14,9 +15,6 @@
 #include <memory>
 
 namespace MSCommLib {
-
-class PortBackend;
-struct ModemInputs;
 
 // The serial control of one channel: a port number bound at construction and
 // ten properties. Everything else (opening, buffering, configuring) is inside.
@@ -92,7 +90,32 @@ public:
     // Why the last opening failed; empty once one succeeds.
     QString lastOpenFailure() const { return m_lastOpenFailure; }
 
+    // What a look saw: each input as its last read returned it, and the
+    // line events since the previous look (empty: the port counts none).
+    struct Look
+    {
+        ModemInputs inputs;
+        std::optional<LineCounts> sinceLastLook;
+    };
+
+Q_SIGNALS:
+    // For whoever keeps a record of the port; none of these is needed to
+    // run it. Bytes are reported as they are read from and handed to the
+    // port, lines as written, inputs at the end of each look (LineEvents).
+    void opened();
+    void closed();
+    void openFailed(const QString &reason);
+    void deviceStateChanged(MSCommLib::DeviceState state, const QString &reason);
+    void settingsWritten(const QString &settings, bool accepted);
+    void handshakingWritten(int mode, bool accepted);
+    void dtrWritten(bool on);
+    void rtsWritten(bool on);
+    void dataReceived(const QByteArray &bytes);
+    void dataSent(const QByteArray &bytes);
+    void looked(const MSCommLib::MSComm::Look &look);
+
 private:
+    std::optional<LineEventReport> takeLineEvents();
     void open();
     void close();
     void applyOutputLinesAfterOpening();
@@ -118,6 +141,7 @@ private:
     QString m_lastReturnReason;             // said once per reason while the device is away
     std::optional<LineCounts> m_lastCounts; // the port's own, at the previous look
     LineCounts m_countedTotal;
+    mutable ModemInputs m_seen; // the inputs as last read, for the look
     QTimer m_returnLook;
 };
 

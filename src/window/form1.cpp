@@ -57,6 +57,7 @@ Form1::Form1(const DeviceNames &devices, QWidget *parent)
     m_controls = buildWindowControls(client);
     attachSerialControls();
     attachDeviceMenus();
+    attachRecord();
 
     const QSize clientSize = WindowDesign::ClientSize / TwipsPerPixel;
     resize(clientSize.width(), clientSize.height() + menuBar()->sizeHint().height());
@@ -84,6 +85,15 @@ void Form1::attachDeviceMenus()
 {
     for (const ChannelControls &controls : m_controls.channels)
         new DeviceMenu(controls, m_controls.channels, this);
+}
+
+void Form1::attachRecord()
+{
+    for (const ChannelControls &controls : m_controls.channels) {
+        const int number = controls.entry->arrayIndex() + 1;
+        m_recordFeeds.at(std::size_t(number - 1)) =
+            std::make_unique<Sernix::Channel::RecordFeed>(m_record, number, *controls.serialControl);
+    }
 }
 
 void Form1::connectHandlers()

@@ -4,12 +4,16 @@
 #include "devicebindings.h"
 #include "windowbuilder.h"
 
+#include "channel/recordfeed.h"
+#include "record/record.h"
+#include "record/recordings.h"
 #include "serial/mscomm.h"
 
 #include <QMainWindow>
 #include <QTimer>
 
 #include <array>
+#include <memory>
 
 class QAction;
 
@@ -40,6 +44,11 @@ public:
         return m_controls.channels.at(std::size_t(number - 1));
     }
 
+    // What happened on the four channels since the start, and the files it
+    // is being written to.
+    Sernix::Record::Record &record() { return m_record; }
+    Sernix::Record::Recordings &recordings() { return m_recordings; }
+
 public Q_SLOTS:
     void Timer1_Timer();
 
@@ -68,11 +77,15 @@ private:
     void Form_Load();
     void attachSerialControls();
     void attachDeviceMenus();
+    void attachRecord();
     void connectHandlers();
     void connectChannelHandlers();
 
     WindowControls m_controls;
     QAction *m_aboutCommand = nullptr;
+    Sernix::Record::Record m_record;
+    Sernix::Record::Recordings m_recordings{m_record};
+    std::array<std::unique_ptr<Sernix::Channel::RecordFeed>, ChannelCount> m_recordFeeds;
 };
 
 } // namespace Sernix::Window

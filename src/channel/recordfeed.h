@@ -1,0 +1,43 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
+#pragma once
+
+#include "record/record.h"
+#include "serial/mscomm.h"
+
+#include <QObject>
+
+#include <array>
+#include <optional>
+
+namespace Sernix::Channel {
+
+// Keeps a channel's record: follows what its serial control reports (opened,
+// closed, lost, back, settings, lines written, bytes read and sent, and each
+// look) and turns it into events. Input levels are recorded only while the
+// channel is on with its device present, and the first look after it comes
+// on or back records every level, so the record always holds the whole state.
+class RecordFeed : public QObject
+{
+    Q_OBJECT
+public:
+    RecordFeed(Record::Record &record, int channel, MSCommLib::MSComm &port, QObject *parent = nullptr);
+
+private:
+    void onOpened();
+    void onClosed();
+    void onDeviceStateChanged(MSCommLib::DeviceState state, const QString &reason);
+    void onLook(const MSCommLib::MSComm::Look &look);
+    void onOutputLine(Record::Line line, bool on);
+    void onBytes(Record::EventKind kind, const QByteArray &bytes);
+    void recordLevel(Record::Line line, bool on);
+    QString caption() const;
+
+    Record::Record &m_record;
+    const int m_channel;
+    MSCommLib::MSComm &m_port;
+    bool m_live = false;     // on, with the device present
+    bool m_fullLook = false; // the next look records every level
+    std::array<std::optional<bool>, Record::LineCount> m_levels{};
+};
+
+} // namespace Sernix::Channel

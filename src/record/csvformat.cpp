@@ -1,0 +1,87 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
+#include "csvformat.h"
+
+namespace Sernix::Record {
+
+CsvFormat::CsvFormat(const Clock &clock)
+    : m_clock(clock)
+{
+}
+
+QByteArray CsvFormat::headerRow()
+{
+    return QByteArrayLiteral("time,channel,event,value,text\r\n");
+}
+
+QByteArray CsvFormat::field(const QString &text)
+{
+    QByteArray bytes = text.toUtf8();
+    if (bytes.contains(',') || bytes.contains('"') || bytes.contains('\r') || bytes.contains('\n')) {
+        bytes.replace('"', QByteArrayLiteral("\"\""));
+        bytes.prepend('"');
+        bytes.append('"');
+    }
+    return bytes;
+}
+
+QString CsvFormat::hexText(const QByteArray &bytes)
+{
+    static constexpr char Digits[] = "0123456789abcdef";
+    QString text(bytes.isEmpty() ? 0 : bytes.size() * 3 - 1, QLatin1Char(' '));
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto byte = quint8(bytes.at(i));
+        text[i * 3] = QLatin1Char(Digits[byte >> 4]);
+        text[i * 3 + 1] = QLatin1Char(Digits[byte & 0xf]);
+    }
+    return text;
+}
+
+QString CsvFormat::printableText(const QByteArray &bytes)
+{
+    QString text(bytes.size(), QLatin1Char('.'));
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const char byte = bytes.at(i);
+        if (byte >= 0x20 && byte <= 0x7e)
+            text[i] = QLatin1Char(byte);
+    }
+    return text;
+}
+
+QString CsvFormat::guardedText(const QString &text)
+{
+    if (!text.isEmpty() && QStringView(u"=+-@").contains(text.front()))
+        return QLatin1Char('\'') + text;
+    return text;
+}
+
+QByteArray CsvFormat::row(const Event &event) const
+{
+    const bool isData = categoryOf(event.kind) == Category::Data;
+    QByteArray line = m_clock.wallTime(event.time).toString(Qt::ISODateWithMs).toLatin1();
+    line += ",COM" + QByteArray::number(event.channel) + ',' + eventName(event.kind).toLatin1() + ',';
+    line += field(isData ? hexText(event.bytes) : event.value) + ',';
+    line += field(guardedText(isData ? printableText(event.bytes) : event.text)) + "\r\n";
+    return line;
+}
+
+QByteArray CsvFormat::begin(const Record &, qint64, bool)
+{
+    return headerRow();
+}
+
+void CsvFormat::add(const Event &event)
+{
+    m_ready += row(event);
+}
+
+QByteArray CsvFormat::take(qint64)
+{
+    return std::exchange(m_ready, {});
+}
+
+QByteArray CsvFormat::finish(qint64)
+{
+    return std::exchange(m_ready, {});
+}
+
+} // namespace Sernix::Record

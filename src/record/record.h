@@ -1,0 +1,85 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
+#pragma once
+
+#include "clock.h"
+#include "event.h"
+
+#include <QObject>
+
+#include <array>
+#include <deque>
+#include <optional>
+#include <ranges>
+
+namespace Sernix::Record {
+
+// How much memory each category of events may take; the oldest go first.
+struct Budget
+{
+    qint64 lineBytes = qint64(8) * 1024 * 1024;
+    qint64 dataBytes = qint64(56) * 1024 * 1024;
+};
+
+// What the record knows of a channel's lines now: whether the channel is on
+// with its device present, and each line's last recorded level (empty while
+// unknown: off, lost, or on and not yet looked at).
+struct ChannelState
+{
+    bool live = false;
+    std::array<std::optional<bool>, LineCount> levels{};
+};
+
+// Everything that happened on the four channels, in time order, in bounded
+// memory. Events are kept per category in one ordered sequence each, so a
+// time range is found by binary search and read without copying.
+class Record : public QObject
+{
+    Q_OBJECT
+public:
+    using Events = std::deque<Event>;
+    using EventRange = std::ranges::subrange<Events::const_iterator>;
+
+    explicit Record(Budget budget = {}, QObject *parent = nullptr);
+
+    const Clock &clock() const { return m_clock; }
+    qint64 now() const { return m_clock.now(); }
+
+    // Takes an event, stamped now unless a time is given. A time before the
+    // last event's of its category is taken as that time, so the order holds.
+    void append(int channel, EventKind kind, const QString &value = {}, const QString &text = {},
+                const QByteArray &bytes = {}, std::optional<qint64> time = {});
+
+    const Events &events(Category category) const { return m_events[std::size_t(category)]; }
+    // The events with from <= time < to.
+    EventRange range(Category category, qint64 from, qint64 to) const;
+    // The events taken after the one numbered sequence (0: all held).
+    EventRange after(Category category, quint64 sequence) const;
+    quint64 lastSequence() const { return m_sequence; }
+
+    // The time from which the record holds every event of a category: its
+    // start, or just after the newest event it had to drop.
+    qint64 heldSince(Category category) const { return m_heldSince[std::size_t(category)]; }
+    qint64 footprint(Category category) const { return m_footprint[std::size_t(category)]; }
+    qint64 footprint() const { return footprint(Category::Lines) + footprint(Category::Data); }
+    const Budget &budget() const { return m_budget; }
+
+    const ChannelState &state(int channel) const { return m_states.at(std::size_t(channel - 1)); }
+
+Q_SIGNALS:
+    // After every event taken; cheap when nothing is connected.
+    void appended(int channel, Sernix::Record::Category category);
+
+private:
+    void updateState(const Event &event);
+    void dropOldest(Category category);
+
+    Budget m_budget;
+    Clock m_clock;
+    quint64 m_sequence = 0;
+    std::array<Events, 2> m_events;
+    std::array<qint64, 2> m_footprint{};
+    std::array<qint64, 2> m_heldSince{};
+    std::array<ChannelState, ChannelCount> m_states{};
+};
+
+} // namespace Sernix::Record

@@ -1,0 +1,160 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
+#include "recording.h"
+
+#include "record.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+#include <vector>
+
+namespace Sernix::Record {
+
+namespace {
+
+// The events of both categories after the given sequence numbers, in the
+// order the record took them.
+std::vector<const Event *> eventsAfter(const Record &record, const std::array<quint64, 2> &written)
+{
+    std::vector<const Event *> events;
+    for (Category category : {Category::Lines, Category::Data}) {
+        for (const Event &event : record.after(category, written.at(std::size_t(category))))
+            events.push_back(&event);
+    }
+    std::sort(events.begin(), events.end(), [](const Event *a, const Event *b) { return a->sequence < b->sequence; });
+    return events;
+}
+
+// Whether the file ends in the middle of a line, so that a header row
+// appended to it would be glued to that line.
+bool endsWithIncompleteLine(const QString &path)
+{
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || file.size() == 0 || !file.open(QIODevice::ReadOnly))
+        return false;
+    char last = 0;
+    return file.seek(file.size() - 1) && file.getChar(&last) && last != '\n';
+}
+
+} // namespace
+
+Recording::Recording(const Record &record, FileKind kind, std::unique_ptr<FileFormat> format)
+    : m_record(record)
+    , m_kind(kind)
+    , m_format(std::move(format))
+{
+    m_flushTimer.setInterval(FlushIntervalMs);
+    connect(&m_flushTimer, &QTimer::timeout, this, &Recording::flush);
+}
+
+std::unique_ptr<Recording> Recording::start(const Record &record, const QString &path, QString *error)
+{
+    const std::optional<FileKind> kind = fileKindOf(path);
+    if (!kind) {
+        *error = QStringLiteral("%1: a record file's name ends in .csv or .vcd").arg(path);
+        return nullptr;
+    }
+    std::unique_ptr<Recording> recording(new Recording(record, *kind, FileFormat::create(*kind, record)));
+    if (!recording->open(path, error))
+        return nullptr;
+    const qint64 now = record.now();
+    recording->m_unwritten += recording->m_format->begin(record, now, true);
+    recording->m_written = {record.lastSequence(), record.lastSequence()};
+    recording->m_flushTimer.start();
+    return recording;
+}
+
+bool Recording::open(const QString &path, QString *error)
+{
+    m_file.setFileName(path);
+    if (m_kind == FileKind::Vcd) {
+        // A VCD has one header and one time line: it cannot be appended to,
+        // and what a file held is never destroyed.
+        if (QFileInfo(path).exists() || QFileInfo(path).isSymLink()) {
+            *error = QStringLiteral("%1 exists; a VCD file cannot be added to, give a new name").arg(path);
+            return false;
+        }
+        if (!m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
+            *error = QStringLiteral("cannot create %1: %2").arg(path, m_file.errorString());
+            return false;
+        }
+        return true;
+    }
+    const bool incomplete = endsWithIncompleteLine(path);
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
+        *error = QStringLiteral("cannot open %1: %2").arg(path, m_file.errorString());
+        return false;
+    }
+    if (incomplete)
+        m_unwritten += "\r\n";
+    return true;
+}
+
+Recording::~Recording()
+{
+    finish();
+}
+
+void Recording::addNew()
+{
+    const std::vector<const Event *> events = eventsAfter(m_record, m_written);
+    for (const Event *event : events) {
+        m_format->add(*event);
+        m_written.at(std::size_t(categoryOf(event->kind))) = event->sequence;
+    }
+}
+
+void Recording::flush()
+{
+    if (m_failed || m_finished)
+        return;
+    addNew();
+    writeOut(std::exchange(m_unwritten, {}) + m_format->take(m_record.now()));
+}
+
+void Recording::finish()
+{
+    if (m_failed || m_finished)
+        return;
+    addNew();
+    writeOut(std::exchange(m_unwritten, {}) + m_format->finish(m_record.now()));
+    m_finished = true;
+    m_flushTimer.stop();
+    m_file.close();
+}
+
+void Recording::writeOut(QByteArray text)
+{
+    if (m_failed || text.isEmpty())
+        return;
+    // Writing to a file that was deleted succeeds and goes nowhere.
+    if (!QFileInfo::exists(m_file.fileName())) {
+        fail(QStringLiteral("the file was removed"));
+        return;
+    }
+    if (m_file.write(text) != text.size())
+        fail(m_file.errorString());
+}
+
+void Recording::fail(const QString &reason)
+{
+    m_failed = true;
+    m_flushTimer.stop();
+    m_file.close();
+    Q_EMIT failed(QStringLiteral("recording to %1 stopped: %2").arg(m_file.fileName(), reason));
+}
+
+QString writeWholeRecord(const Record &record, FileKind kind, QIODevice &device)
+{
+    const std::unique_ptr<FileFormat> format = FileFormat::create(kind, record);
+    const qint64 start = std::min(record.heldSince(Category::Lines), record.heldSince(Category::Data));
+    QByteArray text = format->begin(record, start, false);
+    for (const Event *event : eventsAfter(record, {0, 0}))
+        format->add(*event);
+    text += format->finish(record.now());
+    if (device.write(text) != text.size())
+        return device.errorString();
+    return {};
+}
+
+} // namespace Sernix::Record

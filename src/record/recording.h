@@ -1,0 +1,67 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
+#pragma once
+
+#include "fileformat.h"
+
+#include <QFile>
+#include <QObject>
+#include <QTimer>
+
+#include <array>
+#include <memory>
+
+namespace Sernix::Record {
+
+class Record;
+
+// One file that follows a record as it grows: what the record takes from
+// now on is written out in the background, at least once a second and when
+// the recording ends, never inside the caller of Record::append. A write
+// that fails ends the recording: failed() says why, once, and nothing more
+// is written.
+class Recording : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int FlushIntervalMs = 250;
+
+    // Opens the file: a CSV is appended to (a new header row marks the run),
+    // a VCD must not exist yet. Null, with *error set, when it cannot start.
+    static std::unique_ptr<Recording> start(const Record &record, const QString &path, QString *error);
+    ~Recording() override; // writes what is left
+
+    FileKind kind() const { return m_kind; }
+    QString path() const { return m_file.fileName(); }
+    bool hasFailed() const { return m_failed; }
+
+    // Writes everything the record holds that is not written yet.
+    void flush();
+    // Writes the rest and closes the file; nothing more is written after.
+    void finish();
+
+Q_SIGNALS:
+    void failed(const QString &message);
+
+private:
+    Recording(const Record &record, FileKind kind, std::unique_ptr<FileFormat> format);
+    bool open(const QString &path, QString *error);
+    void writeOut(QByteArray text);
+    void addNew();
+    void fail(const QString &reason);
+
+    const Record &m_record;
+    const FileKind m_kind;
+    std::unique_ptr<FileFormat> m_format;
+    QFile m_file;
+    QTimer m_flushTimer;
+    QByteArray m_unwritten;             // the header, until the first flush
+    std::array<quint64, 2> m_written{}; // last sequence written, by category
+    bool m_failed = false;
+    bool m_finished = false;
+};
+
+// Writes the whole record, as it holds it now, to a file of the given kind.
+// Returns an error for humans, or an empty string.
+QString writeWholeRecord(const Record &record, FileKind kind, QIODevice &device);
+
+} // namespace Sernix::Record
