@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "commandline.h"
 
+#include "record/fileformat.h"
 #include "serial/mscomm.h"
 
 #include <QCommandLineParser>
@@ -41,6 +42,12 @@ struct Options
                                 QStringLiteral("Put TEXT into the transmit box of channel N at start "
                                                "(may be repeated)."),
                                 QStringLiteral("N:TEXT")};
+    QCommandLineOption record{QStringLiteral("record"),
+                              QStringLiteral("Record what happens on the channels to FILE while the program "
+                                             "runs: FILE.csv gets every event (appended to, with a header row "
+                                             "for each run), FILE.vcd the line levels (a new file only). "
+                                             "One of each at most."),
+                              QStringLiteral("FILE")};
     QCommandLineOption screenshot{QStringLiteral("screenshot"),
                                   QStringLiteral("Save a picture of the window to FILE (PNG) and exit; "
                                                  "works without a display."),
@@ -69,7 +76,7 @@ struct Options
         parser.addOption(listPorts);
         for (const QCommandLineOption &port : ports)
             parser.addOption(port);
-        parser.addOptions({open, transmit, screenshot, after});
+        parser.addOptions({open, transmit, record, screenshot, after});
     }
 };
 
@@ -131,6 +138,22 @@ CommandLine CommandLine::parse(const QStringList &arguments)
             return result;
         }
         result.transmitTexts.append({*number, value.mid(colon + 1)});
+    }
+
+    std::array<bool, 2> recorded{};
+    for (const QString &file : parser.values(options.record)) {
+        const std::optional<Sernix::Record::FileKind> kind = Sernix::Record::fileKindOf(file);
+        if (!kind) {
+            result.error = QStringLiteral("--record takes a file ending in .csv or .vcd, not '%1'.").arg(file);
+            return result;
+        }
+        if (std::exchange(recorded.at(std::size_t(*kind)), true)) {
+            result.error =
+                QStringLiteral("--record takes one .csv and one .vcd file at most; '%1' is a second %2 file.")
+                    .arg(file, Sernix::Record::fileKindName(*kind));
+            return result;
+        }
+        result.recordFiles << file;
     }
 
     result.screenshotFile = parser.value(options.screenshot);

@@ -17,6 +17,7 @@ struct CommandLine
     DeviceBindings::DeviceNames devices;          // --comN DEVICE
     QList<int> channelsToOpen;                    // --open N
     QList<std::pair<int, QString>> transmitTexts; // --transmit N:TEXT
+    QStringList recordFiles;                      // --record FILE: one .csv and one .vcd at most
     QString screenshotFile;                       // --screenshot FILE
     int screenshotAfterMs = 0;                    // --after MS
     bool showHelp = false;

@@ -5,6 +5,7 @@
 #include "controls/pintextbox.h"
 #include "form1.h"
 #include "portlist.h"
+#include "terminationsignals.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -79,6 +80,17 @@ int main(int argc, char **argv)
 
     QApplication application(argc, argv);
     Form1 window(DeviceBindings::forStart(commandLine.devices));
+    for (const QString &file : commandLine.recordFiles) {
+        const QString error = window.recordings().start(file);
+        if (!error.isEmpty()) {
+            std::fprintf(stderr, "sernix: %s\n", qPrintable(error));
+            return 2;
+        }
+    }
+    const Sernix::Window::TerminationSignals terminationSignals([&window] {
+        window.close();
+        QCoreApplication::quit();
+    });
     window.show();
     applyStartOptions(window, commandLine);
 
