@@ -24,6 +24,8 @@ private Q_SLOTS:
         QTest::newRow("negative wait") << QStringList{"--screenshot", "a.png", "--after", "-1"};
         QTest::newRow("wait without picture") << QStringList{"--after", "10"};
         QTest::newRow("stray argument") << QStringList{"stray"};
+        QTest::newRow("record, no kind") << QStringList{"--record", "a.txt"};
+        QTest::newRow("record, two CSV") << QStringList{"--record", "a.csv", "--record", "b.CSV"};
     }
 
     void rejectsWhatItCannotUse()

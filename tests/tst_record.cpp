@@ -1,0 +1,209 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
+// The record of what happened on the channels, and the files other tools read.
+
+#include "ptypair.h"
+#include "ptyrig.h"
+#include "windowtesting.h"
+
+#include "record/record.h"
+
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+
+using namespace WindowTesting;
+using namespace Sernix::Record;
+
+namespace {
+
+QByteArray run(const QString &program, const QStringList &arguments, int *status = nullptr)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(30000))
+        qFatal("%s did not finish", qPrintable(program));
+    if (status)
+        *status = process.exitCode();
+    return process.readAllStandardOutput() + process.readAllStandardError();
+}
+
+// Reads the CSV with Python's csv module: the received bytes (from the hex
+// column) as hex, after checking each row's text against its bytes.
+constexpr auto CsvReader = R"(
+import csv, sys
+data = b''
+for row in csv.reader(open(sys.argv[1], newline='')):
+    if row[2] != 'received': continue
+    raw = bytes.fromhex(row[3])
+    shown = ''.join(chr(b) if 0x20 <= b <= 0x7e else '.' for b in raw)
+    if shown[:1] in ('=', '+', '-', '@'): shown = "'" + shown
+    if row[4] != shown: sys.exit('text %r for %r' % (row[4], shown))
+    data += raw
+print(data.hex())
+)";
+
+// The samples of one wire as sigrok reads the VCD, one character per ms.
+QString sigrokSamples(const QString &vcd, const QString &wire)
+{
+    const QStringList lines = QString::fromLatin1(run("sigrok-cli", {"-I", "vcd", "-i", vcd, "-O", "csv"})).split('\n');
+    const QStringList names = lines.filter(QStringLiteral("; Channels")).value(0).section(": ", 1).split(", ");
+    QString samples;
+    for (const QString &line : lines) {
+        if (!line.isEmpty() && (line.front() == '0' || line.front() == '1'))
+            samples += line.split(',').value(names.indexOf(wire));
+    }
+    return samples;
+}
+
+} // namespace
+
+class RecordTest : public QObject, public Fixture
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path()); }
+    void cleanup() { finish(); }
+
+    void eventsOfTheRigReachTheRecordAndBothFiles()
+    {
+        QTemporaryDir dir;
+        const QString link = dir.filePath("ttyTEST"), csv = dir.filePath("r.csv"), vcd = dir.filePath("r.vcd");
+        auto pty = std::make_unique<PtyPair>();
+        QVERIFY(QFile::link(pty->slavePath(), link));
+        Form1 &form = open({link});
+        QCOMPARE(form.recordings().start(csv), QString());
+        QCOMPARE(form.recordings().start(vcd), QString());
+        const ChannelControls &channel = form.channel(1);
+        click(channel.enableBox);
+        form.Timer1_Timer();
+        click(channel.dtrButton); // DCD and DSR follow DTR: two pulses
+        click(channel.dtrButton);
+        form.Timer1_Timer();
+        PtyRig::forceInputs(*pty, {.dcd = true});
+        PtyRig::receiveErrors(*pty, {.framing = 2});
+        form.Timer1_Timer();
+        QByteArray sent;
+        for (int byte = 0; byte < 512; ++byte)
+            sent += char(byte);
+        sent += "a,\"b\"\r\n";
+        for (const QByteArray &part : {sent, QByteArray("=1+2")}) {
+            pty->writeToMaster(part);
+            QString shown;
+            QTRY_COMPARE((form.Timer1_Timer(), shown += channel.pin(Pin::Rd)->Text()).toLatin1(), part);
+        }
+        sent += "=1+2";
+        QFile::remove(link);
+        pty->unplug();
+        QTRY_VERIFY((form.Timer1_Timer(), form.record().state(1).live == false));
+        pty = std::make_unique<PtyPair>();
+        QVERIFY(QFile::link(pty->slavePath(), link));
+        QTRY_VERIFY((form.Timer1_Timer(),
+                     !form.record().events(Category::Lines).empty()
+                         && form.record().events(Category::Lines).back().kind == EventKind::Rts));
+        form.recordings().stopAll();
+
+        QStringList lines;
+        qint64 lastTime = 0;
+        for (const Event &event : form.record().events(Category::Lines)) {
+            QVERIFY(event.time >= lastTime && event.time <= form.record().now());
+            lastTime = event.time;
+            lines << (eventName(event.kind) + ' ' + event.value + ' ' + event.text).trimmed();
+        }
+        QByteArray received;
+        for (const Event &event : form.record().events(Category::Data))
+            received += event.bytes;
+        QCOMPARE(received, sent);
+        const QStringList expected{"on " + link + " 9600,n,8,1  comNone",
+                                   "DCD 0",
+                                   "DSR 0",
+                                   "CTS 0",
+                                   "RI 0",
+                                   "DTR 0",
+                                   "RTS 0",
+                                   "DTR 1",
+                                   "DTR 0",
+                                   "pulse DCD 2",
+                                   "pulse DSR 2",
+                                   "DCD 1",
+                                   "framing 2"};
+        QCOMPARE(lines.mid(0, expected.size()), expected);
+        QVERIFY2(lines.at(expected.size()).startsWith("lost "), qPrintable(lines.join('|')));
+        QCOMPARE(lines.mid(expected.size() + 1, 2), QStringList({"back", "DCD 0"}));
+
+        int status = -1;
+        const QByteArray parsed = run("/usr/bin/python3", {"-c", CsvReader, csv}, &status);
+        QCOMPARE(status, 0);
+        QCOMPARE(QByteArray::fromHex(parsed.trimmed()), sent);
+        QCOMPARE(run("vcd2fst", {vcd, dir.filePath("r.fst")}, &status), QByteArray());
+        QCOMPARE(status, 0);
+        // DSR was low at every look: only the drawn pulse is high.
+        QCOMPARE(sigrokSamples(vcd, "com1_dsr").count('1'), 1);
+        QVERIFY(sigrokSamples(vcd, "com1_dcd").contains(QStringLiteral("111")));
+    }
+
+    // The program as a user runs it: a full disk stops its recording with
+    // one line and nothing else; Ctrl+C ends it with the VCD complete; a VCD
+    // that exists is never written over.
+    void fullDiskAndInterruptAndExistingVcd()
+    {
+        QTemporaryDir dir;
+        const QString full = dir.filePath("full.csv"), vcd = dir.filePath("a.vcd");
+        QVERIFY(QFile::link("/dev/full", full));
+        QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("XDG_CONFIG_HOME", dir.path());
+        program.setProcessEnvironment(environment);
+        const QStringList arguments{"--com1", "loopback", "--open", "1", "--transmit", "1:hello", "--record", vcd};
+        program.start(QStringLiteral(SERNIX_PROGRAM_PATH), arguments + QStringList{"--record", full});
+        QByteArray diagnostics;
+        QTRY_VERIFY_WITH_TIMEOUT((diagnostics += program.readAllStandardError()).contains("recording to"), 10000);
+        QTRY_VERIFY(QFileInfo(vcd).size() > 0);
+        ::kill(pid_t(program.processId()), SIGINT);
+        QVERIFY(program.waitForFinished(10000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 0);
+        diagnostics += program.readAllStandardError();
+        QCOMPARE(diagnostics.count("recording to"), 1);
+        int status = -1;
+        run("vcd2fst", {vcd, dir.filePath("a.fst")}, &status);
+        QCOMPARE(status, 0);
+
+        QFile file(vcd);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray before = file.readAll();
+        file.close();
+        const QByteArray refusal = run(SERNIX_PROGRAM_PATH, arguments, &status);
+        QCOMPARE(status, 2);
+        QVERIFY2(refusal.contains(vcd.toLocal8Bit()), refusal.constData());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), before);
+    }
+
+    void boundsDropTheOldest()
+    {
+        Record record(Budget{4000, 6000});
+        for (qint64 i = 1; i <= 100; ++i) {
+            record.append(1, EventKind::Dcd, "1", {}, {}, i * 10);
+            record.append(2, EventKind::Received, {}, {}, QByteArray(100, 'x'), i * 10);
+        }
+        for (Category category : {Category::Lines, Category::Data}) {
+            const qint64 bound = category == Category::Lines ? 4000 : 6000;
+            const Record::Events &events = record.events(category);
+            QVERIFY(record.footprint(category) <= bound && record.footprint(category) > bound / 2);
+            QCOMPARE(events.back().time, 1000);
+            QCOMPARE(record.heldSince(category), events.front().time - 10 + 1);
+            const auto range = record.range(category, 955, 985);
+            QCOMPARE(std::ranges::distance(range), 3);
+            QCOMPARE(range.begin()->time, 960);
+        }
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+QTEST_MAIN(RecordTest)
+#include "tst_record.moc"
