@@ -11,6 +11,8 @@ namespace Sernix::Bench {
 
 void pollCycle(Report &report, const QStringList &arguments);
 void losslessReceive(Report &report, const QStringList &arguments);
+// The lossless receive with both record files written; the CSV read back.
+void recordedReceive(Report &report, const QStringList &arguments);
 void remoteReceive(Report &report, const QStringList &arguments);
 void idleCost(Report &report, const QStringList &arguments);
 void startUp(Report &report, const QStringList &arguments);

@@ -8,8 +8,12 @@
 #include "benchwindow.h"
 #include "options.h"
 
+#include "record/record.h"
+
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <algorithm>
@@ -26,7 +30,36 @@ constexpr int FeedIntervalMs = 10;
 // After the feed stops, time for the last bytes to come through.
 constexpr qint64 DrainNs = 5'000'000'000;
 
-void receive(Report &report, const QStringList &arguments, BenchWindow::Reach reach)
+// Reads the received bytes of each line back from the CSV file and checks
+// them against the stream each far end sent, as a second reader of it.
+void checkRecordedCsv(Report &report, BenchWindow &window, const QString &path, const std::vector<FarEnd> &farEnds)
+{
+    std::vector<FarEnd> readers;
+    for (int channel = 1; channel <= ChannelCount; ++channel)
+        readers.emplace_back(window.pty(channel), quint64(100 + channel));
+    QFile file(path);
+    if (!report.check(QStringLiteral("CSV file readable"), file.open(QIODevice::ReadOnly)))
+        return;
+    while (!file.atEnd()) {
+        // time,channel,event,value,...: the hex value never holds a comma.
+        const QList<QByteArray> fields = file.readLine().split(',');
+        if (fields.size() < 4 || fields.at(2) != "received")
+            continue;
+        const int channel = fields.at(1).mid(3).toInt();
+        readers.at(std::size_t(channel - 1)).verify(QByteArray::fromHex(fields.at(3)));
+    }
+    bool equal = true;
+    QString detail;
+    for (int channel = 1; channel <= ChannelCount; ++channel) {
+        const FarEnd &reader = readers.at(std::size_t(channel - 1));
+        equal = equal && reader.intact() && reader.shownTotal() == farEnds.at(std::size_t(channel - 1)).generated();
+        detail += QStringLiteral("line %1: %2. ").arg(channel).arg(reader.differenceDescription());
+    }
+    report.check(QStringLiteral("CSV received bytes equal what was sent, 4 lines"), equal, detail);
+    report.add(QStringLiteral("CSV file"), double(file.size()) / 1e6, QStringLiteral("MB"), 1);
+}
+
+void receive(Report &report, const QStringList &arguments, BenchWindow::Reach reach, bool recording = false)
 {
     const qint64 seconds = option(arguments, QStringLiteral("--seconds"), 30);
     const qint64 feedNs = seconds * 1'000'000'000;
@@ -41,6 +74,15 @@ void receive(Report &report, const QStringList &arguments, BenchWindow::Reach re
     // calls the same slot, so that each tick can be timed.
     const int tickIntervalMs = window.form().Timer1.interval();
     window.form().Timer1.stop();
+    QTemporaryDir files;
+    const QString csv = files.filePath(QStringLiteral("record.csv"));
+    if (recording) {
+        for (const QString &file : {csv, files.filePath(QStringLiteral("record.vcd"))}) {
+            const QString error = window.form().recordings().start(file);
+            if (!report.check(QStringLiteral("recording started"), error.isEmpty(), error))
+                return;
+        }
+    }
     if (!report.check(QStringLiteral("all ports opened"), window.switchOn()))
         return;
 
@@ -130,6 +172,12 @@ void receive(Report &report, const QStringList &arguments, BenchWindow::Reach re
     report.add(QStringLiteral("largest receive box text"), double(largestChunk), QStringLiteral("bytes"), 0);
     report.add(QStringLiteral("largest backlog at a far end"), double(largestBacklog), QStringLiteral("bytes"), 0);
     report.add(QStringLiteral("process CPU load"), 100.0 * cpuSeconds / wallSeconds, QStringLiteral("%"), 1);
+    if (recording) {
+        window.form().recordings().stopAll();
+        checkRecordedCsv(report, window, csv, farEnds);
+        report.add(QStringLiteral("record's memory"), double(window.form().record().footprint()) / 1e6,
+                   QStringLiteral("MB"), 1);
+    }
 }
 
 } // namespace
@@ -137,6 +185,12 @@ void receive(Report &report, const QStringList &arguments, BenchWindow::Reach re
 void losslessReceive(Report &report, const QStringList &arguments)
 {
     receive(report, arguments, BenchWindow::Reach::Direct);
+}
+
+void recordedReceive(Report &report, const QStringList &arguments)
+{
+    log(QStringLiteral("recording to a CSV and a VCD file"));
+    receive(report, arguments, BenchWindow::Reach::Direct, true);
 }
 
 void remoteReceive(Report &report, const QStringList &arguments)

@@ -35,6 +35,7 @@ struct Entry
 constexpr Entry Entries[] = {
     {"poll", "poll cycle", &pollCycle},
     {"receive", "lossless receive", &losslessReceive},
+    {"record", "recorded receive", &recordedReceive},
     {"remote", "remote receive", &remoteReceive},
     {"idle", "idle cost", &idleCost},
     {"startup", "start-up", &startUp},
