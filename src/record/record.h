@@ -9,7 +9,6 @@
 #include <array>
 #include <deque>
 #include <optional>
-#include <ranges>
 
 namespace Sernix::Record {
 
@@ -37,7 +36,16 @@ class Record : public QObject
     Q_OBJECT
 public:
     using Events = std::deque<Event>;
-    using EventRange = std::ranges::subrange<Events::const_iterator>;
+    // A run of held events, for range-for; valid until the next append.
+    struct EventRange
+    {
+        Events::const_iterator first;
+        Events::const_iterator last;
+        Events::const_iterator begin() const { return first; }
+        Events::const_iterator end() const { return last; }
+        qsizetype size() const { return last - first; }
+        bool empty() const { return first == last; }
+    };
 
     explicit Record(Budget budget = {}, QObject *parent = nullptr);
 

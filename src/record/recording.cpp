@@ -123,7 +123,7 @@ void Recording::finish()
     m_file.close();
 }
 
-void Recording::writeOut(QByteArray text)
+void Recording::writeOut(const QByteArray &text)
 {
     if (m_failed || text.isEmpty())
         return;

@@ -45,7 +45,7 @@ Q_SIGNALS:
 private:
     Recording(const Record &record, FileKind kind, std::unique_ptr<FileFormat> format);
     bool open(const QString &path, QString *error);
-    void writeOut(QByteArray text);
+    void writeOut(const QByteArray &text);
     void addNew();
     void fail(const QString &reason);
 

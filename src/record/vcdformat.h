@@ -42,9 +42,9 @@ private:
     qint64 toMs(qint64 time) const;
 
     qint64 m_startTime = 0;
-    qint64 m_writtenMs = -1;                              // the last time stamp written
-    std::array<char, ChannelCount * LineCount> m_level{}; // as the events left it
-    QList<Change> m_pending;                              // in the order drawn, not yet written
+    qint64 m_writtenMs = -1;                                           // the last time stamp written
+    std::array<char, std::size_t(ChannelCount) * LineCount> m_level{}; // as the events left it
+    QList<Change> m_pending;                                           // in the order drawn, not yet written
 };
 
 } // namespace Sernix::Record
