@@ -5,6 +5,9 @@
 #include "ptyrig.h"
 #include "windowtesting.h"
 
+#include "controls/enablebox.h"
+#include "controls/linebutton.h"
+#include "controls/pintextbox.h"
 #include "record/record.h"
 
 #include <QProcess>
@@ -14,7 +17,9 @@
 
 #include <csignal>
 
-using namespace WindowTesting;
+using namespace Sernix::Controls;
+using namespace Sernix::Rig;
+using namespace Sernix::Window;
 using namespace Sernix::Record;
 
 namespace {

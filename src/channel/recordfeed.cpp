@@ -8,6 +8,8 @@ namespace Sernix::Channel {
 
 namespace {
 
+using Controls::PortNotFound;
+using Controls::Unacceptable;
 using Record::EventKind;
 using Record::Line;
 

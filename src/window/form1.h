@@ -85,7 +85,7 @@ private:
     QAction *m_aboutCommand = nullptr;
     Sernix::Record::Record m_record;
     Sernix::Record::Recordings m_recordings{m_record};
-    std::array<std::unique_ptr<Sernix::Channel::RecordFeed>, ChannelCount> m_recordFeeds;
+    std::array<std::unique_ptr<Sernix::Channel::RecordFeed>, Sernix::Controls::ChannelCount> m_recordFeeds;
 };
 
 } // namespace Sernix::Window
