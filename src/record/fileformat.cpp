@@ -1,10 +1,6 @@
 // SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "fileformat.h"
 
-#include "csvformat.h"
-#include "record.h"
-#include "vcdformat.h"
-
 namespace Sernix::Record {
 
 std::optional<FileKind> fileKindOf(const QString &path)
@@ -19,13 +15,6 @@ std::optional<FileKind> fileKindOf(const QString &path)
 QString fileKindName(FileKind kind)
 {
     return kind == FileKind::Csv ? QStringLiteral("CSV") : QStringLiteral("VCD");
-}
-
-std::unique_ptr<FileFormat> FileFormat::create(FileKind kind, const Record &record)
-{
-    if (kind == FileKind::Csv)
-        return std::make_unique<CsvFormat>(record.clock());
-    return std::make_unique<VcdFormat>();
 }
 
 } // namespace Sernix::Record

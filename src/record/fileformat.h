@@ -6,7 +6,6 @@
 #include <QByteArray>
 #include <QString>
 
-#include <memory>
 #include <optional>
 
 namespace Sernix::Record {
@@ -38,8 +37,6 @@ public:
     virtual QByteArray take(qint64 settled) = 0;
     // The rest of the text, up to record time `end`.
     virtual QByteArray finish(qint64 end) = 0;
-
-    static std::unique_ptr<FileFormat> create(FileKind kind, const Record &record);
 };
 
 } // namespace Sernix::Record

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "recording.h"
 
+#include "csvformat.h"
 #include "record.h"
+#include "vcdformat.h"
 
 #include <QFileInfo>
 
@@ -54,7 +56,7 @@ std::unique_ptr<Recording> Recording::start(const Record &record, const QString 
         *error = QStringLiteral("%1: a record file's name ends in .csv or .vcd").arg(path);
         return nullptr;
     }
-    std::unique_ptr<Recording> recording(new Recording(record, *kind, FileFormat::create(*kind, record)));
+    std::unique_ptr<Recording> recording(new Recording(record, *kind, createFileFormat(*kind, record)));
     if (!recording->open(path, error))
         return nullptr;
     const qint64 now = record.now();
@@ -144,9 +146,16 @@ void Recording::fail(const QString &reason)
     Q_EMIT failed(QStringLiteral("recording to %1 stopped: %2").arg(m_file.fileName(), reason));
 }
 
+std::unique_ptr<FileFormat> createFileFormat(FileKind kind, const Record &record)
+{
+    if (kind == FileKind::Csv)
+        return std::make_unique<CsvFormat>(record.clock());
+    return std::make_unique<VcdFormat>();
+}
+
 QString writeWholeRecord(const Record &record, FileKind kind, QIODevice &device)
 {
-    const std::unique_ptr<FileFormat> format = FileFormat::create(kind, record);
+    const std::unique_ptr<FileFormat> format = createFileFormat(kind, record);
     const qint64 start = std::min(record.heldSince(Category::Lines), record.heldSince(Category::Data));
     QByteArray text = format->begin(record, start, false);
     for (const Event *event : eventsAfter(record, {0, 0}))

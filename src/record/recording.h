@@ -60,6 +60,9 @@ private:
     bool m_finished = false;
 };
 
+// The format that writes a file of the given kind.
+std::unique_ptr<FileFormat> createFileFormat(FileKind kind, const Record &record);
+
 // Writes the whole record, as it holds it now, to a file of the given kind.
 // Returns an error for humans, or an empty string.
 QString writeWholeRecord(const Record &record, FileKind kind, QIODevice &device);
