@@ -116,7 +116,8 @@ void Recording::flush()
 
 void Recording::finish()
 {
-    if (m_failed || m_finished)
+    // A file that never opened has nothing to finish.
+    if (m_failed || m_finished || !m_file.isOpen())
         return;
     addNew();
     writeOut(std::exchange(m_unwritten, {}) + m_format->finish(m_record.now()));
