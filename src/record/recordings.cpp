@@ -74,6 +74,7 @@ void Recordings::onFailed(FileKind, const QString &message)
     // The recording stays, stopped, until the next of its kind replaces it.
     std::fprintf(stderr, "sernix: %s\n", qPrintable(message));
     std::fflush(stderr);
+    Q_EMIT failed(message);
     Q_EMIT changed();
 }
 

@@ -36,6 +36,8 @@ public:
 Q_SIGNALS:
     // A recording started or stopped, by a call or by a failed write.
     void changed();
+    // A recording stopped because a write failed; the message says which and why.
+    void failed(const QString &message);
 
 private:
     void onFailed(FileKind kind, const QString &message);

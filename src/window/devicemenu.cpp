@@ -105,6 +105,9 @@ QMenu *DeviceMenu::createMenu(const QWidget *from)
         reset->setEnabled(m_channel.serialControl->PortOpen());
         connect(reset, &QAction::triggered, this, [this] { m_channel.serialControl->resetLineEvents(); });
     }
+    menu->addSeparator();
+    QAction *history = menu->addAction(QStringLiteral("History\u2026"));
+    connect(history, &QAction::triggered, this, [this, number] { Q_EMIT historyRequested(number); });
     return menu;
 }
 

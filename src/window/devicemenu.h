@@ -19,7 +19,7 @@ namespace Sernix::Window {
 // binding changes only while the channel is off; the menu says so otherwise.
 // The panel's menu also resets the line event counts of an open port.
 // The enable box's tooltip names the bound device, what the system knows of
-// it, and why its last opening failed.
+// it, and why its last opening failed. Both menus end with the history window.
 class DeviceMenu : public QObject
 {
     Q_OBJECT
@@ -31,6 +31,9 @@ public:
     // The menu as things stand now, for the caller to show and delete.
     QMenu *createMenu(const QWidget *from);
     QString toolTip() const;
+
+Q_SIGNALS:
+    void historyRequested(int channel);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -16,11 +16,13 @@
 #include "controls/enablebox.h"
 #include "controls/linebutton.h"
 #include "controls/multilinetextbox.h"
+#include "history/historywindow.h"
 
 #include <QComboBox>
 #include <QDate>
 #include <QLocale>
 #include <QMenuBar>
+#include <QShortcut>
 
 namespace Sernix::Window {
 
@@ -83,8 +85,19 @@ void Form1::attachSerialControls()
 
 void Form1::attachDeviceMenus()
 {
-    for (const ChannelControls &controls : m_controls.channels)
-        new DeviceMenu(controls, m_controls.channels, this);
+    for (const ChannelControls &controls : m_controls.channels) {
+        auto *menu = new DeviceMenu(controls, m_controls.channels, this);
+        connect(menu, &DeviceMenu::historyRequested, this, &Form1::showHistory);
+    }
+    auto *history = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_H), this);
+    connect(history, &QShortcut::activated, this, [this] { showHistory(1); });
+}
+
+void Form1::showHistory(int channel)
+{
+    if (!m_history)
+        m_history = new Sernix::History::HistoryWindow(m_record, m_recordings, this);
+    m_history->showChannel(channel);
 }
 
 void Form1::attachRecord()

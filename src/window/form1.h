@@ -17,6 +17,10 @@
 
 class QAction;
 
+namespace Sernix::History {
+class HistoryWindow;
+}
+
 namespace Sernix::Window {
 
 // The program's one window: four channels of a serial port each, the
@@ -48,6 +52,10 @@ public:
     // is being written to.
     Sernix::Record::Record &record() { return m_record; }
     Sernix::Record::Recordings &recordings() { return m_recordings; }
+
+    // The record drawn on one time line, in a window of its own, opened
+    // with the channel's lanes in sight (Ctrl+H, or a channel's menus).
+    void showHistory(int channel);
 
 public Q_SLOTS:
     void Timer1_Timer();
@@ -86,6 +94,7 @@ private:
     Sernix::Record::Record m_record;
     Sernix::Record::Recordings m_recordings{m_record};
     std::array<std::unique_ptr<Sernix::Channel::RecordFeed>, Sernix::Controls::ChannelCount> m_recordFeeds;
+    Sernix::History::HistoryWindow *m_history = nullptr;
 };
 
 } // namespace Sernix::Window
