@@ -19,6 +19,7 @@ void startUp(Report &report, const QStringList &arguments);
 void soak(Report &report, const QStringList &arguments);
 void unplug(Report &report, const QStringList &arguments);
 void resume(Report &report, const QStringList &arguments);
+void historyRepaint(Report &report, const QStringList &arguments);
 
 // The process the start-up benchmark starts and times: it goes as far as the
 // program's first event-loop turn with the window shown, then reports.

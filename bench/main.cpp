@@ -42,6 +42,7 @@ constexpr Entry Entries[] = {
     {"soak", "soak", &soak},
     {"unplug", "unplug", &unplug},
     {"resume", "resume", &resume},
+    {"history", "history repaint", &historyRepaint},
 };
 
 int usage()
@@ -50,7 +51,7 @@ int usage()
                "       sernix_bench report --out FILE RESULT.json...\n"
                "benchmarks: poll [--ticks N], receive [--seconds N], remote [--seconds N],\n"
                "            idle [--seconds N], startup [--program PATH], soak [--cycles N],\n"
-               "            unplug [--seconds N], resume [--repeats N]\n",
+               "            unplug [--seconds N], resume [--repeats N], history [--repaints N]\n",
                stderr);
     return 2;
 }

@@ -60,15 +60,21 @@ void measureQuiet(Report &report, int lines, int ticks)
     reportTimes(report, label, timeQuietTicks(window.form(), ticks));
 }
 
-void measureBusy(Report &report, int ticks, ByteStream::Kind kind)
+// history: the history window open, following the present, repainting
+// between ticks as new events come into view.
+void measureBusy(Report &report, int ticks, ByteStream::Kind kind, bool history = false)
 {
     const bool anyByte = kind == ByteStream::Kind::AnyByte;
-    const QString lines = anyByte ? QStringLiteral("busy") : QStringLiteral("busy, printable text");
+    const QString lines = history ? QStringLiteral("busy, history open")
+        : anyByte                 ? QStringLiteral("busy")
+                                  : QStringLiteral("busy, printable text");
     BenchWindow window(ChannelCount);
     window.form().Timer1.stop();
     if (!report.check(lines + QStringLiteral(": all ports opened"), window.switchOn()))
         return;
     window.setTransmitText(TransmitText);
+    if (history)
+        window.form().showHistory(1);
 
     std::vector<FarEnd> farEnds;
     for (int channel = 1; channel <= ChannelCount; ++channel)
@@ -126,8 +132,9 @@ void measureBusy(Report &report, int ticks, ByteStream::Kind kind)
                      .arg(errorsShown.join(QLatin1String("\", \""))));
     // The target is for any bytes at all; text is the common case, shown for comparison.
     reportTimes(report,
-                anyByte ? QStringLiteral("4 channels on, busy lines, counters read")
-                        : QStringLiteral("4 channels on, busy lines, printable text, counters read"),
+                history       ? QStringLiteral("4 channels on, busy lines, history window open and following")
+                    : anyByte ? QStringLiteral("4 channels on, busy lines, counters read")
+                              : QStringLiteral("4 channels on, busy lines, printable text, counters read"),
                 samples, anyByte ? std::optional<double>(0.3) : std::nullopt,
                 QStringLiteral("each line, each tick: %1 bytes in (%2), %3 bytes sent every second tick")
                     .arg(BytesPerTick)
@@ -163,6 +170,7 @@ void pollCycle(Report &report, const QStringList &arguments)
     measureQuiet(report, ChannelCount, ticks);
     measureBusy(report, ticks, ByteStream::Kind::AnyByte);
     measureBusy(report, ticks, ByteStream::Kind::PrintableText);
+    measureBusy(report, ticks, ByteStream::Kind::AnyByte, true);
 }
 
 } // namespace Sernix::Bench
