@@ -198,10 +198,13 @@ void HistoryView::wheelEvent(QWheelEvent *event)
     if (steps == 0)
         return;
     const double x = event->position().x() - LabelWidth;
-    // Zooming in at the present keeps following it.
-    if (!m_following || x < m_scale.width() * 0.9 || steps < 0)
+    // Zooming at the present's end of the view keeps following it.
+    if (m_following && x >= m_scale.width() * 0.9) {
+        m_scale.zoom(std::pow(1.25, steps), m_scale.width());
+    } else {
         stopFollowing();
-    m_scale.zoom(std::pow(1.25, steps), m_following ? m_scale.width() : x);
+        m_scale.zoom(std::pow(1.25, steps), x);
+    }
     changed();
     event->accept();
 }
