@@ -3,6 +3,7 @@
 // whole at the widest zoom: every event of a day is in view at once.
 
 #include "benchmarks.h"
+#include "options.h"
 
 #include "history/historyview.h"
 #include "record/record.h"
@@ -10,7 +11,8 @@
 #include <QImage>
 #include <QPainter>
 
-using namespace Bench;
+namespace Sernix::Bench {
+
 using Kind = Sernix::Record::EventKind;
 
 namespace {
@@ -51,7 +53,7 @@ void fill(Sernix::Record::Record &record)
 
 } // namespace
 
-void Benchmarks::historyRepaint(Report &report, const QStringList &arguments)
+void historyRepaint(Report &report, const QStringList &arguments)
 {
     const int repaints = int(option(arguments, QStringLiteral("--repaints"), 30));
     Sernix::Record::Record record;
@@ -83,3 +85,5 @@ void Benchmarks::historyRepaint(Report &report, const QStringList &arguments)
     report.add(QStringLiteral("repaint, whole full record, widest zoom: 99th percentile"),
                nsToMs(samples.percentile(99)), QStringLiteral("ms"), 2);
 }
+
+} // namespace Sernix::Bench

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "windowtesting.h"
 
+#include "controls/enablebox.h"
 #include "history/historyview.h"
 #include "history/historywindow.h"
 #include "record/recording.h"
@@ -8,6 +9,7 @@
 
 #include <QContextMenuEvent>
 #include <QGroupBox>
+#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollArea>
@@ -15,7 +17,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-using namespace WindowTesting;
+using namespace Sernix::Controls;
+using namespace Sernix::Rig;
+using namespace Sernix::Window;
 using namespace Sernix::History;
 using Kind = Sernix::Record::EventKind;
 

@@ -85,7 +85,7 @@ void HistoryView::refresh()
     }
     for (Category category : {Category::Lines, Category::Data}) {
         const Record::Record::EventRange fresh = m_record.after(category, m_seen);
-        dirty = dirty || (!fresh.empty() && fresh.front().time <= m_scale.end());
+        dirty = dirty || (!fresh.empty() && fresh.first->time <= m_scale.end());
     }
     m_seen = m_record.lastSequence();
     if (dirty)
