@@ -4,6 +4,7 @@
 #include "commerror.h"
 #include "diagnostics.h"
 
+#include <QScopeGuard>
 #include <QUrl>
 
 #include <algorithm>
@@ -160,7 +161,10 @@ QByteArray RemotePort::readAll()
                        .arg(m_dropped));
         m_droppedReported = m_dropped;
     }
-    return std::exchange(m_received, {});
+    QByteArray taken = std::exchange(m_received, {});
+    m_live->session().dataTaken();
+    m_live->resumeReading();
+    return taken;
 }
 
 qint64 RemotePort::bytesToWrite()
@@ -227,7 +231,7 @@ ReturnCheck RemotePort::lookForReturn(const LineSettings &settings, Handshake ha
 std::unique_ptr<RemoteConnection> RemotePort::newConnection()
 {
     return std::make_unique<RemoteConnection>(
-        [this](QByteArray data) { receive(std::move(data)); },
+        [this](QByteArray data) { return receive(std::move(data)); },
         [this](RemoteConnection &connection, const QString &reason) { onEnded(connection, reason); });
 }
 
@@ -241,7 +245,7 @@ void RemotePort::onEnded(RemoteConnection &connection, const QString &reason)
     reportLoss(reason, DeviceState::Reconnecting);
 }
 
-void RemotePort::receive(QByteArray data)
+bool RemotePort::receive(QByteArray data)
 {
     const qsizetype room = MaxBufferedInput - m_received.size();
     if (data.size() > room) {
@@ -249,12 +253,17 @@ void RemotePort::receive(QByteArray data)
         data.truncate(room);
     }
     m_received += data;
+    return m_awaiting || m_received.size() + RemoteConnection::ReadChunkSize <= MaxBufferedInput;
 }
 
 RemotePort::Outcome RemotePort::await(ComPortSession::RequestId id)
 {
     ComPortSession &session = m_live->session();
     m_live->send();
+    // A reply must not wait behind data nobody has looked at yet.
+    m_awaiting = true;
+    const auto resumePausing = qScopeGuard([this] { m_awaiting = false; });
+    m_live->resumeReading();
     Outcome outcome = session.outcome(id, now());
     for (; outcome == Outcome::Pending && m_state == State::Live && m_live->isAlive();
          outcome = session.outcome(id, now()))

@@ -20,9 +20,12 @@ namespace MSCommLib {
 // reading only this connection meanwhile. A connection that drops makes the
 // port lost; lookForReturn() then reconnects in the background, one attempt
 // at a time, further apart while the server stays away. The server is not
-// trusted: what it sends is parsed with bounded memory, received data beyond
-// MaxBufferedInput is dropped and counted, each of its requests is answered
-// at most once, and a server that stops reading what we send is let go.
+// trusted: what it sends is parsed with bounded memory; once MaxBufferedInput
+// of received data waits, the socket is not read until the next look takes
+// it, so TCP slows the server down (while a reply is awaited reading goes
+// on, and data beyond the cap is dropped and counted); each of its requests
+// is answered at most once; and a server that stops reading what we send,
+// or floods with Telnet traffic that carries no data, is let go.
 class RemotePort final : public PortBackend
 {
 public:
@@ -54,6 +57,8 @@ public:
     ReturnCheck lookForReturn(const LineSettings &settings, Handshake handshake) override;
     bool supports(Handshake handshake) const override;
     bool isRemote() const override { return true; }
+    // Whether the server is being held back until the next look.
+    bool isReadingPaused() const { return m_live && m_live->isReadingPaused(); }
 
 private:
     enum class State { Closed, Live, Lost };
@@ -62,7 +67,8 @@ private:
 
     std::unique_ptr<RemoteConnection> newConnection();
     void onEnded(RemoteConnection &connection, const QString &reason);
-    void receive(QByteArray data);
+    // Whether to read on.
+    bool receive(QByteArray data);
     // Waits for the outcome of a request, reading only the live connection.
     Outcome await(ComPortSession::RequestId id);
     // Sends a change and waits for the server's word on it.
@@ -83,6 +89,7 @@ private:
     LineSettings m_settings;
     Handshake m_handshake = Handshake::None;
     QByteArray m_received;
+    bool m_awaiting = false;
     qint64 m_dropped = 0;         // received bytes the buffer had no room for
     qint64 m_droppedReported = 0; // of those, already said on stderr
 };
