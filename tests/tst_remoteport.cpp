@@ -13,6 +13,7 @@
 #include "controls/linebutton.h"
 #include "controls/pintextbox.h"
 #include "serial/remoteport.h"
+#include "serial/steadyclock.h"
 #include "serial/telnetcodec.h"
 
 #include <QProcess>
@@ -116,6 +117,7 @@ public:
         QByteArray afterAgreeing; // sent once COM-PORT is agreed on
         bool hangsUp = false;     // after that, as ser2net does when its device fails
         bool floods = false;      // sends afterAgreeing again and again, as fast as it goes
+        bool flaps = false;       // hangs up on serial data, and later connections on a setting
     };
 
     explicit ScriptedServer(Script script)
@@ -143,16 +145,22 @@ protected:
         Telnet::Decoder decoder;
         QObject::connect(&server, &QTcpServer::newConnection, &server, [&] {
             QTcpSocket *client = server.nextPendingConnection();
-            ++m_connections;
+            const int number = ++m_connections;
             QObject::connect(client, &QTcpSocket::bytesWritten, client, [this, client](qint64 written) {
                 m_sent += written;
                 if (m_script.floods && client->bytesToWrite() < m_script.afterAgreeing.size())
                     client->write(m_script.afterAgreeing);
             });
-            QObject::connect(client, &QTcpSocket::readyRead, client, [&, client] {
+            QObject::connect(client, &QTcpSocket::readyRead, client, [&, client, number] {
                 QByteArray data;
-                for (const Telnet::Event &event : decoder.feed(client->readAll(), data))
+                for (const Telnet::Event &event : decoder.feed(client->readAll(), data)) {
+                    const bool setting = event.payload.startsWith(char(Telnet::ComPortCommand::SetBaudRate));
+                    if (m_script.flaps && setting && number > 1)
+                        return client->disconnectFromHost();
                     respond(*client, event);
+                }
+                if (m_script.flaps && !data.isEmpty())
+                    client->disconnectFromHost();
             });
         });
         m_listening.release();
@@ -207,6 +215,7 @@ private Q_SLOTS:
     void settingsWaitForTheServersWord();
     void garbageAndFloodStayBounded();
     void floodWaitsForTheNextLook();
+    void flappingServerIsCalledLessOften();
     void closingWhileALookupHangs();
 };
 
@@ -381,6 +390,39 @@ void RemotePortTest::floodWaitsForTheNextLook()
     QTRY_VERIFY_WITH_TIMEOUT(port.isReadingPaused(), PatienceMs);
     port.readAll();
     QCOMPARE(diagnostics.text(), QByteArray()); // nothing dropped
+}
+
+// A server that keeps hanging up soon after each connection is called ever
+// less often, and the channel is live again at once each time.
+void RemotePortTest::flappingServerIsCalledLessOften()
+{
+    ScriptedServer::Script flapping;
+    flapping.flaps = true;
+    ScriptedServer server(flapping);
+    qint64 clock = 0;
+    SteadyClock::setSource([&] { return clock; });
+    const auto realClock = qScopeGuard([] { SteadyClock::setSource({}); });
+    RemotePort port(server.address());
+    int losses = 0;
+    port.setLossHandler([&](const QString &, DeviceState) { ++losses; });
+    port.open({}, Handshake::None);
+    port.write("x");
+    QList<qint64> waits;
+    for (int connection = 2; connection <= 8; ++connection) {
+        QTRY_COMPARE_WITH_TIMEOUT(losses, connection - 1, PatienceMs);
+        const qint64 lostAt = clock;
+        for (; server.connections() < connection; clock += 100) {
+            port.lookForReturn({}, Handshake::None);
+            QTest::qWait(5);
+        }
+        waits << clock - 100 - lostAt;
+        bool live = false; // at once, before the server hangs up again
+        QTRY_VERIFY_WITH_TIMEOUT(live = live || port.lookForReturn({}, Handshake::None).state == DeviceState::Present,
+                                 PatienceMs);
+    }
+    const QList<qint64> spacing{300, 600, 1200, 2400, 4800, 5000, 5000};
+    for (qsizetype at = 0; at < spacing.size(); ++at)
+        QVERIFY2(waits[at] >= spacing[at] && waits[at] <= spacing[at] + 300, qPrintable(QString::number(waits[at])));
 }
 
 // The program, its server gone, looks the server's name up again, and the

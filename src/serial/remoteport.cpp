@@ -3,6 +3,7 @@
 
 #include "commerror.h"
 #include "diagnostics.h"
+#include "steadyclock.h"
 
 #include <QScopeGuard>
 #include <QUrl>
@@ -93,6 +94,7 @@ void RemotePort::open(const LineSettings &settings, Handshake handshake)
     }
     m_settings = settings;
     m_handshake = handshake;
+    m_liveSince = SteadyClock::now();
 }
 
 void RemotePort::close()
@@ -215,14 +217,14 @@ ReturnCheck RemotePort::lookForReturn(const LineSettings &settings, Handshake ha
             becomeLive(std::exchange(m_attempt, {}));
             return {DeviceState::Present, {}};
         }
-        if (m_attempt->advance() && !m_sinceAttempt.hasExpired(OpenTimeoutMs))
+        if (m_attempt->advance() && SteadyClock::now() - m_attemptAt < OpenTimeoutMs)
             return {DeviceState::Reconnecting, {}};
         m_attempt.reset(); // with any name lookup it still waits for
     }
-    if (m_sinceAttempt.hasExpired(m_retryMs)) {
+    if (SteadyClock::now() - m_attemptAt >= m_retryMs) {
         m_attempt = newConnection();
         m_attempt->startConnecting(m_host, m_port, m_attempts++);
-        m_sinceAttempt.start();
+        m_attemptAt = SteadyClock::now();
         m_retryMs = std::min(2 * m_retryMs, LongestRetryMs);
     }
     return {DeviceState::Reconnecting, {}};
@@ -240,8 +242,9 @@ void RemotePort::onEnded(RemoteConnection &connection, const QString &reason)
     if (&connection != m_live.get() || m_state != State::Live)
         return;
     m_state = State::Lost;
-    m_retryMs = FirstRetryMs;
-    m_sinceAttempt.start();
+    m_attemptAt = SteadyClock::now();
+    if (m_attemptAt - m_liveSince >= SteadyAfterMs)
+        m_retryMs = FirstRetryMs;
     reportLoss(reason, DeviceState::Reconnecting);
 }
 
@@ -278,7 +281,7 @@ void RemotePort::becomeLive(std::unique_ptr<RemoteConnection> connection)
         connection->session().carryCountsFrom(m_live->session());
     m_live = std::move(connection);
     m_state = State::Live;
-    m_retryMs = FirstRetryMs;
+    m_liveSince = SteadyClock::now();
     ComPortSession &session = m_live->session();
     session.watchModemLines();
     session.forget(session.request(ComPortSession::settingsOf(m_settings, ComPortSession::wireFlow(m_handshake)),
