@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: LicenseRef-Draventa-freeware
 // The RFC 2217 client's bookkeeping, fed scripted server bytes and times:
-// which request each reply answers, and how each request ends.
+// which request each reply answers, and how each request ends; and what is
+// said of a connection that keeps dropping.
 
 #include "serial/comportsession.h"
+#include "serial/dropnews.h"
 
 #include <QtEndian>
 #include <QtTest>
@@ -92,6 +94,33 @@ private Q_SLOTS:
             session.request({{Telnet::ComPortCommand::SetParity, 1}}, 10);
         QCOMPARE(session.keptRequests(), Session::MaxRequests);
         QCOMPARE(session.outcome(first, 0), Session::Outcome::TimedOut);
+    }
+
+    // A connection that drops every second for two minutes, then stays:
+    // three lines after the first loss, not one a drop.
+    void aFlappingConnectionIsToldOnceAMinute()
+    {
+        DropNews news(10000);
+        QStringList said;
+        const auto look = [&](qint64 now) {
+            if (const std::optional<QString> line = news.due(now))
+                said << *line;
+        };
+        QVERIFY(news.lost(0));
+        for (qint64 now = 500; now < 120000; now += 1000) {
+            news.back(now);
+            look(now);
+            QVERIFY(!news.lost(now + 500));
+            look(now + 500);
+        }
+        news.back(120000);
+        look(125000);
+        QVERIFY(!news.isSettled());
+        look(130000);
+        QCOMPARE(said,
+                 QStringList({"keeps dropping (60 times in the last minute)",
+                              "keeps dropping (60 times in the last minute)", "is back"}));
+        QVERIFY(news.isSettled() && news.lost(200000));
     }
 };
 

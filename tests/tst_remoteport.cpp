@@ -13,6 +13,7 @@
 #include "controls/linebutton.h"
 #include "controls/pintextbox.h"
 #include "serial/remoteport.h"
+#include "serial/steadyclock.h"
 #include "serial/telnetcodec.h"
 
 #include <QProcess>
@@ -115,6 +116,8 @@ public:
         };
         QByteArray afterAgreeing; // sent once COM-PORT is agreed on
         bool hangsUp = false;     // after that, as ser2net does when its device fails
+        bool floods = false;      // sends afterAgreeing again and again, as fast as it goes
+        bool flaps = false;       // hangs up on serial data, and later connections on a setting
     };
 
     explicit ScriptedServer(Script script)
@@ -131,6 +134,7 @@ public:
 
     QString address() const { return addressOf(m_port); }
     int connections() const { return m_connections; }
+    qint64 sent() const { return m_sent; }
 
 protected:
     void run() override
@@ -141,11 +145,22 @@ protected:
         Telnet::Decoder decoder;
         QObject::connect(&server, &QTcpServer::newConnection, &server, [&] {
             QTcpSocket *client = server.nextPendingConnection();
-            ++m_connections;
-            QObject::connect(client, &QTcpSocket::readyRead, client, [&, client] {
+            const int number = ++m_connections;
+            QObject::connect(client, &QTcpSocket::bytesWritten, client, [this, client](qint64 written) {
+                m_sent += written;
+                if (m_script.floods && client->bytesToWrite() < m_script.afterAgreeing.size())
+                    client->write(m_script.afterAgreeing);
+            });
+            QObject::connect(client, &QTcpSocket::readyRead, client, [&, client, number] {
                 QByteArray data;
-                for (const Telnet::Event &event : decoder.feed(client->readAll(), data))
+                for (const Telnet::Event &event : decoder.feed(client->readAll(), data)) {
+                    const bool setting = event.payload.startsWith(char(Telnet::ComPortCommand::SetBaudRate));
+                    if (m_script.flaps && setting && number > 1)
+                        return client->disconnectFromHost();
                     respond(*client, event);
+                }
+                if (m_script.flaps && !data.isEmpty())
+                    client->disconnectFromHost();
             });
         });
         m_listening.release();
@@ -182,6 +197,7 @@ private:
     QSemaphore m_listening;
     quint16 m_port = 0;
     std::atomic<int> m_connections = 0;
+    std::atomic<qint64> m_sent = 0;
 };
 
 } // namespace
@@ -198,6 +214,8 @@ private Q_SLOTS:
     void refusedOpening();
     void settingsWaitForTheServersWord();
     void garbageAndFloodStayBounded();
+    void floodWaitsForTheNextLook();
+    void flappingServerIsCalledLessOften();
     void closingWhileALookupHangs();
 };
 
@@ -283,6 +301,12 @@ void RemotePortTest::refusedOpening_data()
     QTest::newRow("not RFC 2217") << server(noComPort) << QString() << QStringLiteral("no COM-PORT-OPTION");
     QTest::newRow("other speed") << server(otherSpeed) << QString() << QStringLiteral("refused settings 9600,n,8,1");
     QTest::newRow("agrees, then hangs up") << server(hangsUp) << QString() << QStringLiteral("closed the connection");
+    ScriptedServer::Script endlessSub;
+    endlessSub.afterAgreeing = QByteArray::fromHex("fffa2c") + QByteArray(Telnet::Decoder::MaxPayloadSize + 1, 'x');
+    QTest::newRow("endless subnegotiation") << server(endlessSub) << QString() << QStringLiteral("longer than 256");
+    ScriptedServer::Script commandFlood;
+    commandFlood.afterAgreeing = QByteArray::fromHex("fff1").repeated(ComPortSession::MaxControlBytesPerLook);
+    QTest::newRow("Telnet commands only") << server(commandFlood) << QString() << QStringLiteral("64 KiB of Telnet");
     QTest::newRow("no such host") << std::shared_ptr<ScriptedServer>() << QStringLiteral("rfc2217://sernix.invalid:7")
                                   << QStringLiteral("cannot open");
     QTest::newRow("no port") << std::shared_ptr<ScriptedServer>() << QStringLiteral("rfc2217://127.0.0.1")
@@ -323,10 +347,10 @@ void RemotePortTest::settingsWaitForTheServersWord()
 
 void RemotePortTest::garbageAndFloodStayBounded()
 {
-    QByteArray hostile = QByteArray::fromHex("ff01fff1");                  // IAC with no command, then a NOP
-    hostile += QByteArray::fromHex("fffa2c6b") + QByteArray(1 << 20, 'x'); // a subnegotiation without end...
-    hostile += QByteArray::fromHex("fff0") + "after";                      // ...until it ends
-    hostile += QByteArray(3 * RemotePort::MaxBufferedInput, 'y');          // more than a port holds
+    QByteArray hostile = QByteArray::fromHex("ff01fff1");              // IAC with no command, then a NOP
+    hostile += QByteArray::fromHex("fffa2c6b") + QByteArray(200, 'x'); // a subnegotiation...
+    hostile += QByteArray::fromHex("fff0") + "after";                  // ...until it ends
+    hostile += QByteArray(3 * RemotePort::MaxBufferedInput, 'y');      // more than a port holds
     ScriptedServer server(
         {.offersComPort = true, .answer = ScriptedServer::Script().answer, .afterAgreeing = hostile, .hangsUp = false});
     MSComm port(1, server.address());
@@ -345,6 +369,60 @@ void RemotePortTest::garbageAndFloodStayBounded()
     QTRY_VERIFY_WITH_TIMEOUT(readUntilSomethingDropped(), PatienceMs);
     QCOMPARE(start, QStringLiteral("after")); // nothing of the garbage, and back in step
     QVERIFY(largestRead <= RemotePort::MaxBufferedInput);
+}
+
+// Received data waiting at its cap holds the server back until it is taken.
+void RemotePortTest::floodWaitsForTheNextLook()
+{
+    ScriptedServer server({.offersComPort = true,
+                           .answer = ScriptedServer::Script().answer,
+                           .afterAgreeing = QByteArray(RemoteConnection::ReadChunkSize, 'z'),
+                           .floods = true});
+    RemotePort port(server.address());
+    port.open({}, Handshake::None);
+    port.readAll(); // what came before the settings were confirmed
+    QTRY_VERIFY_WITH_TIMEOUT(port.isReadingPaused(), PatienceMs);
+    const qint64 sentWhilePaused = server.sent();
+    const StderrCapture diagnostics;
+    QVERIFY(port.readAll().size() > RemotePort::MaxBufferedInput - RemoteConnection::ReadChunkSize);
+    QVERIFY(!port.isReadingPaused());
+    QTRY_VERIFY_WITH_TIMEOUT(server.sent() > sentWhilePaused, PatienceMs);
+    QTRY_VERIFY_WITH_TIMEOUT(port.isReadingPaused(), PatienceMs);
+    port.readAll();
+    QCOMPARE(diagnostics.text(), QByteArray()); // nothing dropped
+}
+
+// A server that keeps hanging up soon after each connection is called ever
+// less often, and the channel is live again at once each time.
+void RemotePortTest::flappingServerIsCalledLessOften()
+{
+    ScriptedServer::Script flapping;
+    flapping.flaps = true;
+    ScriptedServer server(flapping);
+    qint64 clock = 0;
+    SteadyClock::setSource([&] { return clock; });
+    const auto realClock = qScopeGuard([] { SteadyClock::setSource({}); });
+    RemotePort port(server.address());
+    int losses = 0;
+    port.setLossHandler([&](const QString &, DeviceState) { ++losses; });
+    port.open({}, Handshake::None);
+    port.write("x");
+    QList<qint64> waits;
+    for (int connection = 2; connection <= 8; ++connection) {
+        QTRY_COMPARE_WITH_TIMEOUT(losses, connection - 1, PatienceMs);
+        const qint64 lostAt = clock;
+        for (; server.connections() < connection; clock += 100) {
+            port.lookForReturn({}, Handshake::None);
+            QTest::qWait(5);
+        }
+        waits << clock - 100 - lostAt;
+        bool live = false; // at once, before the server hangs up again
+        QTRY_VERIFY_WITH_TIMEOUT(live = live || port.lookForReturn({}, Handshake::None).state == DeviceState::Present,
+                                 PatienceMs);
+    }
+    const QList<qint64> spacing{300, 600, 1200, 2400, 4800, 5000, 5000};
+    for (qsizetype at = 0; at < spacing.size(); ++at)
+        QVERIFY2(waits[at] >= spacing[at] && waits[at] <= spacing[at] + 300, qPrintable(QString::number(waits[at])));
 }
 
 // The program, its server gone, looks the server's name up again, and the

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "windowtesting.h"
 
+#include "channel/connectorstatus.h"
+#include "controls/fittedlabel.h"
 #include "controls/linebutton.h"
 #include "controls/multilinetextbox.h"
 #include "controls/olecolor.h"
@@ -177,6 +179,26 @@ private Q_SLOTS:
             QCOMPARE(box->Text().count(u'\n') + box->Text().count(u'\r'), 2 * box->Text().count(QLatin1String("\r\n")));
             QCOMPARE(box->toPlainText().split(u'\n'), box->Text().split(QLatin1String("\r\n")));
         }
+    }
+
+    void deviceStateTextsFitTheirLabel_data()
+    {
+        QTest::addColumn<int>("state");
+        for (const auto state : {MSCommLib::DeviceState::Lost, MSCommLib::DeviceState::Busy,
+                                 MSCommLib::DeviceState::OtherAdapter, MSCommLib::DeviceState::Reconnecting})
+            QTest::newRow(qPrintable(Sernix::Channel::ConnectorStatus::deviceStateText(state))) << int(state);
+    }
+    void deviceStateTextsFitTheirLabel()
+    {
+        QFETCH(int, state);
+        FittedLabel *label = window->channel(1).deviceState;
+        const QString text = Sernix::Channel::ConnectorStatus::deviceStateText(MSCommLib::DeviceState(state));
+        label->setFullText(text);
+        QCOMPARE(label->text(), text); // not cut short
+        const QRect needed =
+            label->fontMetrics().boundingRect(label->contentsRect(), Qt::AlignCenter | Qt::TextWordWrap, text);
+        QVERIFY(label->contentsRect().contains(needed));
+        QCOMPARE(label->toolTip(), text);
     }
 
     void aboutPanelShowsAndHidesWithClicks()

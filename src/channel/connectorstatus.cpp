@@ -38,7 +38,7 @@ constexpr std::array<EventName, 4> ErrorEvents{{
 
 const QString NoCounters = QStringLiteral("no counters");
 
-QString deviceStateText(MSCommLib::DeviceState state)
+QString stateText(MSCommLib::DeviceState state)
 {
     using MSCommLib::DeviceState;
     switch (state) {
@@ -94,7 +94,7 @@ LevelsBefore levelsBefore(const ChannelControls &channel)
 void refresh(const ChannelControls &channel, const LevelsBefore &before)
 {
     MSCommLib::MSComm &port = *channel.serialControl;
-    channel.deviceState->setFullText(deviceStateText(port.deviceState()));
+    channel.deviceState->setFullText(stateText(port.deviceState()));
 
     std::optional<MSCommLib::MSComm::LineEventReport> report;
     try {
@@ -146,6 +146,11 @@ QString errorsText(const MSCommLib::LineCounts &counts)
             items << QStringLiteral("%1 %2").arg(QLatin1String(event.name)).arg(*count);
     }
     return items.join(QLatin1String("  "));
+}
+
+QString deviceStateText(MSCommLib::DeviceState state)
+{
+    return stateText(state);
 }
 
 } // namespace Sernix::Channel::ConnectorStatus

@@ -3,6 +3,7 @@
 
 #include "controls/channelcontrols.h"
 #include "controls/pin.h"
+#include "serial/devicestate.h"
 #include "serial/linecounts.h"
 
 #include <QString>
@@ -43,5 +44,7 @@ void clear(const Controls::ChannelControls &channel);
 QString countsText(const std::optional<MSCommLib::LineCounts> &counts);
 // The errors that were counted: "framing 12  break 1"; empty when none.
 QString errorsText(const MSCommLib::LineCounts &counts);
+// What DeviceState says of a device: nothing while it is there.
+QString deviceStateText(MSCommLib::DeviceState state);
 
 } // namespace Sernix::Channel::ConnectorStatus

@@ -105,6 +105,17 @@ void ComPortSession::handle(const Event &event, qint64 now)
     }
 }
 
+QString ComPortSession::misconduct() const
+{
+    if (m_decoder.sawOverlongSubnegotiation())
+        return QStringLiteral("the server sent a Telnet subnegotiation longer than %1 bytes")
+            .arg(Decoder::MaxPayloadSize);
+    if (m_decoder.controlBytes() - m_controlBytesAtLook > MaxControlBytesPerLook)
+        return QStringLiteral("the server sent more than %1 KiB of Telnet commands without data")
+            .arg(MaxControlBytesPerLook / 1024);
+    return {};
+}
+
 void ComPortSession::watchModemLines()
 {
     m_outgoing += setModemStateMask(ModemState::fromInt(0xff));

@@ -48,6 +48,9 @@ public:
     };
     // Requests kept at once; beyond it the oldest is given up as timed out.
     static constexpr int MaxRequests = 64;
+    // Telnet traffic without data allowed between two looks at the data;
+    // a server past it floods with what the data cap does not hold back.
+    static constexpr qint64 MaxControlBytesPerLook = qint64(64) * 1024;
 
     // The SET-CONTROL value of a handshaking mode; RTS/CTS with XON/XOFF has none.
     static std::optional<Telnet::Control> wireFlow(Handshake handshake);
@@ -62,6 +65,10 @@ public:
 
     bool comPortAccepted() const { return m_options.comPortAccepted(); }
     bool comPortRefused() const { return m_options.comPortRefused(); }
+    // Why the server's Telnet traffic is past bearing, or empty.
+    QString misconduct() const;
+    // The data was looked at: the allowance for Telnet traffic starts over.
+    void dataTaken() { m_controlBytesAtLook = m_decoder.controlBytes(); }
 
     // Asks for modem-state reports on every line.
     void watchModemLines();
@@ -112,6 +119,7 @@ private:
     Telnet::OptionNegotiation m_options;
     QByteArray m_outgoing;
     bool m_signatureSent = false;
+    qint64 m_controlBytesAtLook = 0;
     RequestId m_nextId = 1;
     std::map<RequestId, Request> m_requests;
     std::map<Telnet::ComPortCommand, std::deque<Owed>> m_owed;

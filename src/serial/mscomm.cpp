@@ -3,6 +3,7 @@
 
 #include "diagnostics.h"
 #include "portfactory.h"
+#include "steadyclock.h"
 
 namespace MSCommLib {
 
@@ -29,7 +30,7 @@ MSComm::MSComm(int commPort, const QString &deviceName, QObject *parent)
     m_returnLook.setParent(this);
     m_returnLook.setObjectName(QStringLiteral("returnLook"));
     m_returnLook.setInterval(ReturnLookIntervalMs);
-    connect(&m_returnLook, &QTimer::timeout, this, &MSComm::lookForReturn);
+    connect(&m_returnLook, &QTimer::timeout, this, &MSComm::onReturnLook);
     setDeviceName(deviceName);
 }
 
@@ -239,6 +240,7 @@ void MSComm::open()
     }
     m_lastOpenFailure.clear();
     m_open = true;
+    m_dropNews = DropNews(m_port->steadyAfterMs());
     applyOutputLinesAfterOpening();
     startCounting(true);
     if (!m_lastCounts)
@@ -319,22 +321,33 @@ void MSComm::onDeviceLost(const QString &reason, DeviceState whileAway)
     if (!m_open || isLost())
         return;
     m_deviceState = whileAway;
-    say(QStringLiteral("lost; waiting for it to return (%1)").arg(reason));
+    if (m_dropNews.lost(SteadyClock::now()))
+        say(QStringLiteral("lost; waiting for it to return (%1)").arg(reason));
     m_returnLook.start();
     Q_EMIT deviceStateChanged(whileAway, reason);
+}
+
+// The look goes on after a return until the return is said.
+void MSComm::onReturnLook()
+{
+    if (isLost())
+        lookForReturn();
+    if (const std::optional<QString> news = m_dropNews.due(SteadyClock::now()))
+        say(*news);
+    if (!isLost() && m_dropNews.isSettled())
+        m_returnLook.stop();
 }
 
 void MSComm::lookForReturn()
 {
     const ReturnCheck found = m_port->lookForReturn(m_settings, m_handshake);
     if (found.state == DeviceState::Present) {
-        m_returnLook.stop();
         m_deviceState = DeviceState::Present;
         m_lastReturnReason.clear();
         applyOutputLinesAfterOpening();
         // A device back (maybe through another driver) continues the counts.
         startCounting(!m_lastCounts);
-        say(QStringLiteral("is back"));
+        m_dropNews.back(SteadyClock::now());
         Q_EMIT deviceStateChanged(DeviceState::Present, {});
         return;
     }

@@ -3,6 +3,7 @@
 
 #include "commerror.h"
 #include "devicestate.h"
+#include "dropnews.h"
 #include "handshake.h"
 #include "linecounts.h"
 #include "linesettings.h"
@@ -124,6 +125,7 @@ private:
     void requireOpen() const;
     bool isLost() const { return m_deviceState != DeviceState::Present; }
     void onDeviceLost(const QString &reason, DeviceState whileAway);
+    void onReturnLook();
     void lookForReturn();
     void say(const QString &news) const;
     void startCounting(bool fromZero);
@@ -138,6 +140,7 @@ private:
     bool m_rts = false;
     DeviceState m_deviceState = DeviceState::Present;
     QString m_lastOpenFailure;
+    DropNews m_dropNews;
     QString m_lastReturnReason;             // said once per reason while the device is away
     std::optional<LineCounts> m_lastCounts; // the port's own, at the previous look
     LineCounts m_countedTotal;

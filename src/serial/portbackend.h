@@ -79,6 +79,8 @@ public:
     virtual bool supports(Handshake) const { return true; }
     // Whether opening goes over the network, and so may take a while.
     virtual bool isRemote() const { return false; }
+    // How long a device back must stay before its return counts.
+    virtual int steadyAfterMs() const { return 0; }
 
 protected:
     void reportLoss(const QString &reason, DeviceState whileAway = DeviceState::Lost) const

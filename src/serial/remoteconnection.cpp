@@ -2,21 +2,16 @@
 #include "remoteconnection.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace MSCommLib {
-
-namespace {
-
-// Enough to take a burst without holding up the event loop; TCP holds the rest.
-constexpr qint64 SocketReadBufferSize = qint64(64) * 1024;
-
-} // namespace
 
 RemoteConnection::RemoteConnection(DataHandler onData, EndHandler onEnded)
     : m_onData(std::move(onData))
     , m_onEnded(std::move(onEnded))
 {
-    m_socket.setReadBufferSize(SocketReadBufferSize);
+    // Enough to take a burst without holding up the event loop; TCP holds the rest.
+    m_socket.setReadBufferSize(ReadChunkSize);
     QObject::connect(&m_socket, &QTcpSocket::connected, &m_socket, [this] {
         m_session.start();
         send();
@@ -104,12 +99,23 @@ void RemoteConnection::waitForInput(qint64 ms)
     m_socket.waitForReadyRead(int(std::clamp<qint64>(ms, 1, std::numeric_limits<int>::max())));
 }
 
+void RemoteConnection::resumeReading()
+{
+    if (std::exchange(m_readingPaused, false))
+        readInput(); // readyRead is not told again of what is buffered already
+}
+
 void RemoteConnection::readInput()
 {
-    while (m_socket.bytesAvailable() > 0) {
+    while (!m_readingPaused && m_failure.isEmpty() && m_socket.bytesAvailable() > 0) {
         QByteArray data;
-        m_session.feed(m_socket.read(SocketReadBufferSize), QDeadlineTimer::current().deadline(), data);
-        m_onData(std::move(data));
+        m_session.feed(m_socket.read(ReadChunkSize), QDeadlineTimer::current().deadline(), data);
+        if (const QString why = m_session.misconduct(); !why.isEmpty()) {
+            end(why);
+            m_socket.abort();
+            return;
+        }
+        m_readingPaused = !m_onData(std::move(data));
         send();
     }
 }

@@ -16,12 +16,17 @@ namespace MSCommLib {
 // comes in is fed to the session, what the session has due goes out. The
 // server is not trusted: one that leaves MaxUnsentBytes of what we send
 // unread has stopped reading, and is let go rather than buffered for.
+// While reading is paused the socket's bounded buffer fills and TCP holds
+// the server back.
 class RemoteConnection
 {
 public:
     static constexpr qint64 MaxUnsentBytes = qint64(256) * 1024;
-    // Told the serial data received, and, once, why the connection ended.
-    using DataHandler = std::function<void(QByteArray data)>;
+    // The most read from the socket at once, and held in its buffer.
+    static constexpr qint64 ReadChunkSize = qint64(64) * 1024;
+    // Told the serial data received, which says whether to read on; and,
+    // once, why the connection ended.
+    using DataHandler = std::function<bool(QByteArray data)>;
     using EndHandler = std::function<void(RemoteConnection &connection, const QString &reason)>;
 
     RemoteConnection(DataHandler onData, EndHandler onEnded);
@@ -48,6 +53,9 @@ public:
     qint64 bytesToWrite() const { return m_socket.bytesToWrite(); }
     // Reads what arrives within the time given, at least a millisecond.
     void waitForInput(qint64 ms);
+    // Reading stops when the data handler says so, until resumed here.
+    void resumeReading();
+    bool isReadingPaused() const { return m_readingPaused; }
 
 private:
     void readInput();
@@ -59,6 +67,7 @@ private:
     quint16 m_port = 0;
     int m_addressTurn = 0; // which of the host's addresses this attempt takes
     QString m_failure;     // why it ended, once it has
+    bool m_readingPaused = false;
     DataHandler m_onData;
     EndHandler m_onEnded;
 };

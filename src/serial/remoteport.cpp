@@ -3,7 +3,9 @@
 
 #include "commerror.h"
 #include "diagnostics.h"
+#include "steadyclock.h"
 
+#include <QScopeGuard>
 #include <QUrl>
 
 #include <algorithm>
@@ -92,6 +94,7 @@ void RemotePort::open(const LineSettings &settings, Handshake handshake)
     }
     m_settings = settings;
     m_handshake = handshake;
+    m_liveSince = SteadyClock::now();
 }
 
 void RemotePort::close()
@@ -160,7 +163,10 @@ QByteArray RemotePort::readAll()
                        .arg(m_dropped));
         m_droppedReported = m_dropped;
     }
-    return std::exchange(m_received, {});
+    QByteArray taken = std::exchange(m_received, {});
+    m_live->session().dataTaken();
+    m_live->resumeReading();
+    return taken;
 }
 
 qint64 RemotePort::bytesToWrite()
@@ -211,14 +217,14 @@ ReturnCheck RemotePort::lookForReturn(const LineSettings &settings, Handshake ha
             becomeLive(std::exchange(m_attempt, {}));
             return {DeviceState::Present, {}};
         }
-        if (m_attempt->advance() && !m_sinceAttempt.hasExpired(OpenTimeoutMs))
+        if (m_attempt->advance() && SteadyClock::now() - m_attemptAt < OpenTimeoutMs)
             return {DeviceState::Reconnecting, {}};
         m_attempt.reset(); // with any name lookup it still waits for
     }
-    if (m_sinceAttempt.hasExpired(m_retryMs)) {
+    if (SteadyClock::now() - m_attemptAt >= m_retryMs) {
         m_attempt = newConnection();
         m_attempt->startConnecting(m_host, m_port, m_attempts++);
-        m_sinceAttempt.start();
+        m_attemptAt = SteadyClock::now();
         m_retryMs = std::min(2 * m_retryMs, LongestRetryMs);
     }
     return {DeviceState::Reconnecting, {}};
@@ -227,7 +233,7 @@ ReturnCheck RemotePort::lookForReturn(const LineSettings &settings, Handshake ha
 std::unique_ptr<RemoteConnection> RemotePort::newConnection()
 {
     return std::make_unique<RemoteConnection>(
-        [this](QByteArray data) { receive(std::move(data)); },
+        [this](QByteArray data) { return receive(std::move(data)); },
         [this](RemoteConnection &connection, const QString &reason) { onEnded(connection, reason); });
 }
 
@@ -236,12 +242,13 @@ void RemotePort::onEnded(RemoteConnection &connection, const QString &reason)
     if (&connection != m_live.get() || m_state != State::Live)
         return;
     m_state = State::Lost;
-    m_retryMs = FirstRetryMs;
-    m_sinceAttempt.start();
+    m_attemptAt = SteadyClock::now();
+    if (m_attemptAt - m_liveSince >= SteadyAfterMs)
+        m_retryMs = FirstRetryMs;
     reportLoss(reason, DeviceState::Reconnecting);
 }
 
-void RemotePort::receive(QByteArray data)
+bool RemotePort::receive(QByteArray data)
 {
     const qsizetype room = MaxBufferedInput - m_received.size();
     if (data.size() > room) {
@@ -249,12 +256,17 @@ void RemotePort::receive(QByteArray data)
         data.truncate(room);
     }
     m_received += data;
+    return m_awaiting || m_received.size() + RemoteConnection::ReadChunkSize <= MaxBufferedInput;
 }
 
 RemotePort::Outcome RemotePort::await(ComPortSession::RequestId id)
 {
     ComPortSession &session = m_live->session();
     m_live->send();
+    // A reply must not wait behind data nobody has looked at yet.
+    m_awaiting = true;
+    const auto resumePausing = qScopeGuard([this] { m_awaiting = false; });
+    m_live->resumeReading();
     Outcome outcome = session.outcome(id, now());
     for (; outcome == Outcome::Pending && m_state == State::Live && m_live->isAlive();
          outcome = session.outcome(id, now()))
@@ -269,7 +281,7 @@ void RemotePort::becomeLive(std::unique_ptr<RemoteConnection> connection)
         connection->session().carryCountsFrom(m_live->session());
     m_live = std::move(connection);
     m_state = State::Live;
-    m_retryMs = FirstRetryMs;
+    m_liveSince = SteadyClock::now();
     ComPortSession &session = m_live->session();
     session.watchModemLines();
     session.forget(session.request(ComPortSession::settingsOf(m_settings, ComPortSession::wireFlow(m_handshake)),

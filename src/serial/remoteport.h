@@ -4,8 +4,6 @@
 #include "portbackend.h"
 #include "remoteconnection.h"
 
-#include <QElapsedTimer>
-
 #include <memory>
 
 namespace MSCommLib {
@@ -19,10 +17,15 @@ namespace MSCommLib {
 // handshaking change waits up to ReplyTimeoutMs for the server's answer,
 // reading only this connection meanwhile. A connection that drops makes the
 // port lost; lookForReturn() then reconnects in the background, one attempt
-// at a time, further apart while the server stays away. The server is not
-// trusted: what it sends is parsed with bounded memory, received data beyond
-// MaxBufferedInput is dropped and counted, each of its requests is answered
-// at most once, and a server that stops reading what we send is let go.
+// at a time, further apart while the server stays away. A connection counts
+// as good once it has lasted SteadyAfterMs: one that drops sooner carries on
+// the spacing, so a server that keeps hanging up is not called ever faster. The server is not
+// trusted: what it sends is parsed with bounded memory; once MaxBufferedInput
+// of received data waits, the socket is not read until the next look takes
+// it, so TCP slows the server down (while a reply is awaited reading goes
+// on, and data beyond the cap is dropped and counted); each of its requests
+// is answered at most once; and a server that stops reading what we send,
+// or floods with Telnet traffic that carries no data, is let go.
 class RemotePort final : public PortBackend
 {
 public:
@@ -30,7 +33,8 @@ public:
     static constexpr int ReplyTimeoutMs = 1000;
     static constexpr qsizetype MaxBufferedInput = qsizetype(1) << 20;
     static constexpr int FirstRetryMs = 300;
-    static constexpr int LongestRetryMs = 2400;
+    static constexpr int LongestRetryMs = 5000;
+    static constexpr int SteadyAfterMs = 10000;
 
     // Whether a device name is a remote port's address.
     static bool isAddress(const QString &deviceName);
@@ -54,6 +58,9 @@ public:
     ReturnCheck lookForReturn(const LineSettings &settings, Handshake handshake) override;
     bool supports(Handshake handshake) const override;
     bool isRemote() const override { return true; }
+    int steadyAfterMs() const override { return SteadyAfterMs; }
+    // Whether the server is being held back until the next look.
+    bool isReadingPaused() const { return m_live && m_live->isReadingPaused(); }
 
 private:
     enum class State { Closed, Live, Lost };
@@ -62,7 +69,8 @@ private:
 
     std::unique_ptr<RemoteConnection> newConnection();
     void onEnded(RemoteConnection &connection, const QString &reason);
-    void receive(QByteArray data);
+    // Whether to read on.
+    bool receive(QByteArray data);
     // Waits for the outcome of a request, reading only the live connection.
     Outcome await(ComPortSession::RequestId id);
     // Sends a change and waits for the server's word on it.
@@ -77,12 +85,14 @@ private:
     State m_state = State::Closed;
     std::unique_ptr<RemoteConnection> m_live;
     std::unique_ptr<RemoteConnection> m_attempt; // a reconnection under way
-    QElapsedTimer m_sinceAttempt;
+    qint64 m_attemptAt = 0;                      // SteadyClock: the last attempt, or the loss
+    qint64 m_liveSince = 0;
     int m_retryMs = FirstRetryMs;
     int m_attempts = 0; // each goes to the next of the host's addresses
     LineSettings m_settings;
     Handshake m_handshake = Handshake::None;
     QByteArray m_received;
+    bool m_awaiting = false;
     qint64 m_dropped = 0;         // received bytes the buffer had no room for
     qint64 m_droppedReported = 0; // of those, already said on stderr
 };

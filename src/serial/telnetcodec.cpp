@@ -80,6 +80,15 @@ QByteArray setModemStateMask(ModemState mask)
 QList<Event> Decoder::feed(QByteArrayView chunk, QByteArray &data)
 {
     QList<Event> events;
+    const qsizetype before = data.size();
+    decode(chunk, data, events);
+    m_wireBytes += chunk.size();
+    m_dataBytes += data.size() - before;
+    return events;
+}
+
+void Decoder::decode(QByteArrayView chunk, QByteArray &data, QList<Event> &events)
+{
     for (auto at = chunk.begin(); at != chunk.end(); ++at) {
         const auto byte = quint8(*at);
         switch (m_state) {
@@ -88,7 +97,7 @@ QList<Event> Decoder::feed(QByteArrayView chunk, QByteArray &data)
             const auto iac = std::find(at, chunk.end(), Iac);
             data.append(QByteArrayView(at, iac));
             if (iac == chunk.end())
-                return events;
+                return;
             at = iac;
             m_state = State::Command;
             break;
@@ -134,7 +143,6 @@ QList<Event> Decoder::feed(QByteArrayView chunk, QByteArray &data)
             break;
         }
     }
-    return events;
 }
 
 void Decoder::command(quint8 byte, QByteArray &data)
@@ -142,6 +150,7 @@ void Decoder::command(quint8 byte, QByteArray &data)
     m_state = State::Data;
     if (byte == quint8(Command::Iac)) {
         data.append(Iac);
+        ++m_escapedData;
     } else if (isNegotiation(byte)) {
         m_verb = Command(byte);
         m_state = State::Option;
@@ -161,7 +170,7 @@ void Decoder::subByte(quint8 byte)
     if (m_payload.size() < MaxPayloadSize)
         m_payload.append(char(byte));
     else
-        m_subOverflow = true;
+        m_subOverflow = m_sawOverlong = true;
 }
 
 void Decoder::dropSubnegotiation()

@@ -153,8 +153,13 @@ public:
 
     // Bytes of malformed or over-long sequences thrown away so far.
     qint64 discardedBytes() const { return m_discarded; }
+    // Wire bytes so far that carried no data: commands and subnegotiations.
+    qint64 controlBytes() const { return m_wireBytes - m_dataBytes - m_escapedData; }
+    // Whether a subnegotiation has run past MaxPayloadSize.
+    bool sawOverlongSubnegotiation() const { return m_sawOverlong; }
 
 private:
+    void decode(QByteArrayView chunk, QByteArray &data, QList<Event> &events);
     enum class State { Data, Command, Option, SubOption, SubData, SubCommand };
 
     void command(quint8 byte, QByteArray &data);
@@ -168,6 +173,10 @@ private:
     qsizetype m_subLength = 0; // wire bytes of the open subnegotiation
     bool m_subOverflow = false;
     qint64 m_discarded = 0;
+    qint64 m_wireBytes = 0;
+    qint64 m_dataBytes = 0;
+    qint64 m_escapedData = 0; // second bytes of IAC IAC
+    bool m_sawOverlong = false;
 };
 
 // A COM-PORT reply, checked for its length. Signature carries its text

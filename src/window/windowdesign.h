@@ -86,7 +86,7 @@ inline constexpr std::array<PinNumberRow, 2> PinNumberRows{{
 // Additions to the connector panel, in its free corners; they cover no
 // control of the design. The device state stands right of the lower row of
 // pins, the line errors left of it; a pulse mark rings its pin.
-inline constexpr Controls::TwipRect DeviceStatePlace{2700, 1050, 870, 450};
+inline constexpr Controls::TwipRect DeviceStatePlace{2700, 1050, 900, 450};
 inline constexpr Controls::TwipRect LineEventsPlace{45, 1050, 780, 450};
 inline constexpr int PulseMarkMargin = 45;
 inline constexpr int AdditionFontPoints = 7;
