@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "windowtesting.h"
 
+#include "controls/enablebox.h"
 #include "controls/linebutton.h"
 #include "controls/multilinetextbox.h"
 #include "controls/olecolor.h"
@@ -235,7 +236,7 @@ private Q_SLOTS:
                     continue;
                 const QString name = spoken(control);
                 QVERIFY2(!name.isEmpty(), qPrintable(control->objectName()));
-                QVERIFY2(!names.contains(name), qPrintable(name));
+                QVERIFY2(!names.contains(name), qPrintable(name + QLatin1Char(' ') + control->objectName()));
                 names << name;
             }
             QCOMPARE(spoken(channel.pin(Pin::Ri)), QStringLiteral("COM1 pin 9 RI"));
@@ -254,7 +255,8 @@ private Q_SLOTS:
         } else {
             for (const bool menuKey : {true, false}) {
                 if (menuKey) {
-                    QContextMenuEvent request(QContextMenuEvent::Keyboard, channel.enableBox->rect().center());
+                    QContextMenuEvent request(QContextMenuEvent::Keyboard, {},
+                                              channel.enableBox->mapToGlobal(QPoint()));
                     QApplication::sendEvent(channel.enableBox, &request);
                 } else {
                     QTest::keyClick(channel.enableBox, Qt::Key_F10, Qt::ShiftModifier);

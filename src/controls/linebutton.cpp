@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "linebutton.h"
 
-#include "linebuttonaccessible.h"
-
 #include <QAccessible>
 #include <QPainter>
 #include <QStyle>
@@ -15,7 +13,6 @@ LineButton::LineButton(QWidget *parent)
     : QPushButton(parent)
 {
     setFocusPolicy(Qt::StrongFocus);
-    LineButtonAccessible::install();
 }
 
 void LineButton::setBackColor(OleColor color)

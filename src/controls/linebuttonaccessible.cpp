@@ -5,17 +5,6 @@
 
 namespace Sernix::Controls {
 
-namespace {
-
-QAccessibleInterface *lineButtonInterface(const QString &, QObject *object)
-{
-    if (auto *button = qobject_cast<LineButton *>(object))
-        return new LineButtonAccessible(button);
-    return nullptr;
-}
-
-} // namespace
-
 LineButtonAccessible::LineButtonAccessible(LineButton *button)
     : QAccessibleWidget(button, QAccessible::Button)
 {
@@ -38,15 +27,6 @@ void LineButtonAccessible::doAction(const QString &actionName)
 {
     if (widget()->isEnabled() && (actionName == toggleAction() || actionName == pressAction()))
         static_cast<LineButton *>(widget())->click();
-}
-
-void LineButtonAccessible::install()
-{
-    static const bool installed = [] {
-        QAccessible::installFactory(lineButtonInterface);
-        return true;
-    }();
-    Q_UNUSED(installed);
 }
 
 } // namespace Sernix::Controls

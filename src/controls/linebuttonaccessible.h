@@ -18,9 +18,6 @@ public:
     QAccessible::State state() const override;
     QStringList actionNames() const override;
     void doAction(const QString &actionName) override;
-
-    // Makes Qt use this interface for every line button; done once.
-    static void install();
 };
 
 } // namespace Sernix::Controls

@@ -133,7 +133,8 @@ bool DeviceMenu::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
         if (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier) {
-            QContextMenuEvent request(QContextMenuEvent::Keyboard, m_channel.enableBox->rect().center());
+            const QPoint centre = m_channel.enableBox->rect().center();
+            QContextMenuEvent request(QContextMenuEvent::Keyboard, centre, m_channel.enableBox->mapToGlobal(centre));
             QCoreApplication::sendEvent(m_channel.enableBox, &request);
             return true;
         }

@@ -14,6 +14,7 @@
 #include "controls/multilinetextbox.h"
 #include "controls/pintextbox.h"
 #include "controls/pulsemark.h"
+#include "controls/settinglistbox.h"
 #include "controls/shapeindicator.h"
 
 #include <QComboBox>
@@ -212,7 +213,7 @@ void buildSettingPanel(QWidget *client, const ChannelEntry &channel, ChannelCont
                                   rectAt(channel.settingPanel, SettingPanelSize));
     panel->setAccessibleName(SpokenName::channel(channel) + QLatin1String(" settings"));
     for (const SettingListDesign &design : SettingLists) {
-        auto *list = place<QComboBox>(panel, ControlName::settingList(channel, design.role), design.geometry);
+        auto *list = place<SettingListBox>(panel, ControlName::settingList(channel, design.role), design.geometry);
         list->setEditable(true);
         list->setInsertPolicy(QComboBox::NoInsert);
         for (const char *item : design.items)
