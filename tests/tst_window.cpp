@@ -3,6 +3,7 @@
 
 #include "channel/connectorstatus.h"
 #include "controls/fittedlabel.h"
+#include "controls/enablebox.h"
 #include "controls/linebutton.h"
 #include "controls/multilinetextbox.h"
 #include "controls/olecolor.h"
@@ -11,10 +12,12 @@
 #include "window/application.h"
 
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QClipboard>
 #include <QDate>
 #include <QLabel>
 #include <QLocale>
+#include <QMenu>
 #include <QMenuBar>
 #include <QSignalSpy>
 #include <QtTest>
@@ -231,6 +234,61 @@ private Q_SLOTS:
             QVERIFY2(panel->isHidden() == hides, name);
             if (!hides)
                 clickAbout();
+        }
+    }
+    void everyControlSpeaks_data()
+    {
+        QTest::addColumn<int>("check");
+        QTest::newRow("named, uniquely") << 0;
+        QTest::newRow("states follow DTR") << 1;
+        QTest::newRow("keyboard menu") << 2;
+    }
+    void everyControlSpeaks()
+    {
+        QFETCH(int, check);
+        const ChannelControls &channel = window->channel(1);
+        const auto spoken = [](QWidget *widget, QAccessible::Text part = QAccessible::Name) {
+            return QAccessible::queryAccessibleInterface(widget)->text(part);
+        };
+        if (check == 0) {
+            // Every control of the design (Qt's inner parts have no design name).
+            QSet<QString> names;
+            for (QWidget *control : window->findChildren<QWidget *>()) {
+                if (control->objectName().isEmpty() || control->objectName().startsWith(QLatin1String("qt_")))
+                    continue;
+                const QString name = spoken(control);
+                QVERIFY2(!name.isEmpty(), qPrintable(control->objectName()));
+                QVERIFY2(!names.contains(name), qPrintable(name + QLatin1Char(' ') + control->objectName()));
+                names << name;
+            }
+            QCOMPARE(spoken(channel.pin(Pin::Ri)), QStringLiteral("COM1 pin 9 RI"));
+        } else if (check == 1) {
+            QAccessibleInterface *button = QAccessible::queryAccessibleInterface(channel.dtrButton);
+            click(channel.enableBox);
+            for (const bool on : {true, false}) {
+                click(channel.dtrButton);
+                window->Timer1_Timer();
+                QVERIFY(button->state().checkable);
+                QCOMPARE(bool(button->state().checked), on);
+                const QString state = on ? QStringLiteral("active") : QStringLiteral("idle");
+                for (Pin pin : {Pin::Dtr, Pin::Dsr, Pin::Dcd})
+                    QCOMPARE(spoken(channel.pinIndicator(pin), QAccessible::Description), state);
+            }
+        } else {
+            for (const bool menuKey : {true, false}) {
+                if (menuKey) {
+                    QContextMenuEvent request(QContextMenuEvent::Keyboard, {},
+                                              channel.enableBox->mapToGlobal(QPoint()));
+                    QApplication::sendEvent(channel.enableBox, &request);
+                } else {
+                    QTest::keyClick(channel.enableBox, Qt::Key_F10, Qt::ShiftModifier);
+                }
+                auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+                QVERIFY(menu);
+                QVERIFY(std::any_of(menu->actions().cbegin(), menu->actions().cend(),
+                                    [](QAction *a) { return a->text() == QLatin1String("Reset counters"); }));
+                menu->close();
+            }
         }
     }
 };

@@ -53,6 +53,16 @@ void showReceived(const ChannelControls &channel)
     channel.pinIndicator(Pin::Rd)->setBackColor(box->Text().isEmpty() ? OleColors::WindowBackground : OleColors::Green);
 }
 
+// The caption's accessible description repeats it, so that a screen reader
+// hears the change; both are written only when the text changes.
+void showCaption(const ChannelControls &channel, const QString &text)
+{
+    if (channel.captionLabel->text() == text)
+        return;
+    channel.captionLabel->setText(text);
+    channel.captionLabel->setAccessibleDescription(text);
+}
+
 // Sends on every second tick while the transmit box holds text.
 void transmit(const ChannelControls &channel, qint16 &latch)
 {
@@ -76,7 +86,7 @@ void refresh(const ChannelControls &channel, qint16 &transmitLatch)
 
     QString handshake;
     guarded([&] { handshake = MSCommLib::handshakeName(port.Handshaking()); });
-    guarded([&] { channel.captionLabel->setText(port.Settings() + QLatin1String("  ") + handshake); });
+    guarded([&] { showCaption(channel, port.Settings() + QLatin1String("  ") + handshake); });
 
     showLine(channel, {Pin::Dcd, &MSCommLib::MSComm::CDHolding, OleColors::Green});
     showReceived(channel);
@@ -103,7 +113,7 @@ void reset(const ChannelControls &channel)
     channel.rtsButton->setBackColor(OleColors::ButtonFace);
     // setText, unlike clear(), does nothing when the caption is already empty:
     // an off channel is reset at every tick.
-    channel.captionLabel->setText(QString());
+    showCaption(channel, QString());
     ConnectorStatus::clear(channel);
 }
 

@@ -57,4 +57,46 @@ QString settingList(const ChannelEntry &channel, SettingRole role)
 
 } // namespace ControlName
 
+namespace SpokenName {
+
+QString channel(const ChannelEntry &channel)
+{
+    return QStringLiteral("COM%1").arg(channel.number);
+}
+QString pinText(const ChannelEntry &channel, Pin pin)
+{
+    return QStringLiteral("%1 pin %2 %3")
+        .arg(SpokenName::channel(channel))
+        .arg(pinNumber(pin))
+        .arg(QLatin1String(pinSignal(pin)));
+}
+QString indicator(const ChannelEntry &channel, Pin pin)
+{
+    return pinText(channel, pin) + QLatin1String(" indicator");
+}
+QString pulseMark(const ChannelEntry &channel, Pin pin)
+{
+    return pinText(channel, pin) + QLatin1String(" pulse");
+}
+QString lineButton(const ChannelEntry &channel, Pin pin)
+{
+    return SpokenName::channel(channel) + QLatin1Char(' ') + QLatin1String(pinSignal(pin));
+}
+QString settingWords(SettingRole role)
+{
+    static constexpr std::array<const char *, SettingRoleCount> Words{"speed", "parity", "data bits", "stop bits",
+                                                                      "handshaking"};
+    return QLatin1String(Words.at(std::size_t(role)));
+}
+QString settingList(const ChannelEntry &channel, SettingRole role)
+{
+    return SpokenName::channel(channel) + QLatin1Char(' ') + settingWords(role);
+}
+QString legend(const ChannelEntry &channel, const QString &what)
+{
+    return QStringLiteral("%1 %2 legend").arg(SpokenName::channel(channel), what);
+}
+
+} // namespace SpokenName
+
 } // namespace Sernix::Controls

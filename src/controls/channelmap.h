@@ -64,4 +64,17 @@ QString connectorPanel(const ChannelEntry &channel);
 QString settingPanel(const ChannelEntry &channel);
 } // namespace ControlName
 
+// Accessible names of the controls, unique in the window: what a screen
+// reader says for a control, in the words of the window's own legends.
+namespace SpokenName {
+QString channel(const ChannelEntry &channel);                       // "COM1"
+QString pinText(const ChannelEntry &channel, Pin pin);              // "COM1 pin 1 DCD"
+QString indicator(const ChannelEntry &channel, Pin pin);            // "COM1 pin 1 DCD indicator"
+QString pulseMark(const ChannelEntry &channel, Pin pin);            // "COM1 pin 1 DCD pulse"
+QString lineButton(const ChannelEntry &channel, Pin pin);           // "COM1 DTR"
+QString settingList(const ChannelEntry &channel, SettingRole role); // "COM1 speed"
+QString legend(const ChannelEntry &channel, const QString &what);   // "COM1 data bits legend"
+QString settingWords(SettingRole role);                             // "data bits"
+} // namespace SpokenName
+
 } // namespace Sernix::Controls

@@ -12,6 +12,9 @@ void FittedLabel::setFullText(const QString &text)
         return;
     m_fullText = text;
     setToolTip(text);
+    // The accessible name says what the label is; the description says
+    // what it tells now, and its change is what a screen reader announces.
+    setAccessibleDescription(text);
     const QRect wrapped = fontMetrics().boundingRect(contentsRect(), int(alignment()) | Qt::TextWordWrap, text);
     const bool fits = wrapped.height() <= contentsRect().height() && wrapped.width() <= contentsRect().width();
     setWordWrap(fits);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "linebutton.h"
 
+#include <QAccessible>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
@@ -18,8 +19,15 @@ void LineButton::setBackColor(OleColor color)
 {
     if (m_backColor == color)
         return;
+    const bool wasOn = isLineOn();
     m_backColor = color;
     update();
+    if (wasOn != isLineOn() && QAccessible::isActive()) {
+        QAccessible::State changed;
+        changed.checked = true;
+        QAccessibleStateChangeEvent event(this, changed);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void LineButton::paintEvent(QPaintEvent *)

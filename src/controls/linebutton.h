@@ -18,6 +18,8 @@ public:
 
     OleColor BackColor() const { return m_backColor; }
     void setBackColor(OleColor color);
+    // Its line is on while the button shows any colour but the button face.
+    bool isLineOn() const { return m_backColor != OleColors::ButtonFace; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -17,10 +17,19 @@ constexpr int pinNumber(Pin pin)
     return int(pin);
 }
 
+// The pin's signal as the connector legend abbreviates it: "DCD".
+inline constexpr std::array<const char *, PinCount> PinSignals{"DCD", "RD",  "TD",  "DTR", "GND",
+                                                               "DSR", "RTS", "CTS", "RI"};
+
 // Position of a pin in arrays that hold one element per pin.
 constexpr std::size_t pinIndex(Pin pin)
 {
     return std::size_t(pinNumber(pin) - 1);
+}
+
+inline const char *pinSignal(Pin pin)
+{
+    return PinSignals.at(pinIndex(pin));
 }
 
 } // namespace Sernix::Controls

@@ -12,6 +12,14 @@ PulseMark::PulseMark(QWidget *parent)
     hide();
 }
 
+void PulseMark::setVisible(bool visible)
+{
+    QWidget::setVisible(visible);
+    const QString description = visible ? QStringLiteral("pulse") : QString();
+    if (accessibleDescription() != description)
+        setAccessibleDescription(description);
+}
+
 void PulseMark::paintEvent(QPaintEvent *)
 {
     constexpr qreal RingWidth = 2.5;

@@ -13,6 +13,10 @@ class PulseMark : public QWidget
 public:
     explicit PulseMark(QWidget *parent = nullptr);
 
+    // Shown or hidden at every tick; its accessible description says
+    // "pulse" while it is shown.
+    void setVisible(bool visible) override;
+
 protected:
     void paintEvent(QPaintEvent *event) override;
 };

@@ -9,6 +9,22 @@ ShapeIndicator::ShapeIndicator(QWidget *parent)
     : QWidget(parent)
 {
     setAttribute(Qt::WA_TransparentForMouseEvents);
+    describe();
+}
+
+void ShapeIndicator::setLitMeaning(const QString &meaning)
+{
+    m_litMeaning = meaning;
+    describe();
+}
+
+void ShapeIndicator::describe()
+{
+    // Setting the description raises the event a listening screen reader
+    // hears, so only a change sets it.
+    const QString description = m_backColor == OleColors::WindowBackground ? QStringLiteral("idle") : m_litMeaning;
+    if (accessibleDescription() != description)
+        setAccessibleDescription(description);
 }
 
 void ShapeIndicator::setBackColor(OleColor color)
@@ -17,6 +33,7 @@ void ShapeIndicator::setBackColor(OleColor color)
         return;
     m_backColor = color;
     update();
+    describe();
 }
 
 void ShapeIndicator::paintEvent(QPaintEvent *)

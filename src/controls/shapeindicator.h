@@ -17,12 +17,18 @@ public:
 
     OleColor BackColor() const { return m_backColor; }
     void setBackColor(OleColor color);
+    // What a lit indicator means ("active", "sending"...); its accessible
+    // description says that while lit and "idle" while not.
+    void setLitMeaning(const QString &meaning);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    void describe();
+
     OleColor m_backColor = OleColors::WindowBackground;
+    QString m_litMeaning = QStringLiteral("active");
 };
 
 } // namespace Sernix::Controls

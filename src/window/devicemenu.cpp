@@ -9,10 +9,13 @@
 #include "serial/portcatalogue.h"
 
 #include <QActionGroup>
+#include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHelpEvent>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QMenu>
 
 namespace Sernix::Window {
@@ -58,7 +61,7 @@ DeviceMenu::DeviceMenu(const ChannelControls &channel, std::span<const ChannelCo
     channel.enableBox->installEventFilter(this);
 }
 
-QMenu *DeviceMenu::createMenu(const QWidget *from)
+QMenu *DeviceMenu::createMenu()
 {
     const int number = m_channel.entry->number;
     const QString current = m_channel.serialControl->deviceName();
@@ -99,12 +102,11 @@ QMenu *DeviceMenu::createMenu(const QWidget *from)
     other->setEnabled(!on);
     connect(other, &QAction::triggered, this, &DeviceMenu::askForDevice);
     addChoice(QStringLiteral("Default (COM%1)").arg(number), defaultDevice, QString())->setToolTip(defaultDevice);
-    if (from == m_channel.connectorPanel) {
-        menu->addSeparator();
-        QAction *reset = menu->addAction(QStringLiteral("Reset counters"));
-        reset->setEnabled(m_channel.serialControl->PortOpen());
-        connect(reset, &QAction::triggered, this, [this] { m_channel.serialControl->resetLineEvents(); });
-    }
+    // On the enable box too, so that the keyboard reaches it.
+    menu->addSeparator();
+    QAction *reset = menu->addAction(QStringLiteral("Reset counters"));
+    reset->setEnabled(m_channel.serialControl->PortOpen());
+    connect(reset, &QAction::triggered, this, [this] { m_channel.serialControl->resetLineEvents(); });
     menu->addSeparator();
     QAction *history = menu->addAction(QStringLiteral("History\u2026"));
     connect(history, &QAction::triggered, this, [this, number] { Q_EMIT historyRequested(number); });
@@ -130,12 +132,22 @@ bool DeviceMenu::eventFilter(QObject *watched, QEvent *event)
     // Made when asked for, so that it tells how things are now.
     if (event->type() == QEvent::ToolTip)
         m_channel.enableBox->setToolTip(toolTip());
+    // Shift+F10 asks for the context menu, as the menu key does.
+    if (event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier) {
+            const QPoint centre = m_channel.enableBox->rect().center();
+            QContextMenuEvent request(QContextMenuEvent::Keyboard, centre, m_channel.enableBox->mapToGlobal(centre));
+            QCoreApplication::sendEvent(m_channel.enableBox, &request);
+            return true;
+        }
+    }
     return QObject::eventFilter(watched, event);
 }
 
 void DeviceMenu::popUp(QWidget *from, const QPoint &position)
 {
-    QMenu *menu = createMenu(from);
+    QMenu *menu = createMenu();
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(from->mapToGlobal(position));
 }

@@ -17,7 +17,8 @@ namespace Sernix::Window {
 // ports found now, the simulated loop-back plug, any other device by name,
 // and the platform's default. A choice is kept for the next start. The
 // binding changes only while the channel is off; the menu says so otherwise.
-// The panel's menu also resets the line event counts of an open port.
+// Both menus also reset the line event counts of an open port; Shift+F10 on
+// the box opens its menu as the menu key does.
 // The enable box's tooltip names the bound device, what the system knows of
 // it, and why its last opening failed. Both menus end with the history window.
 class DeviceMenu : public QObject
@@ -29,7 +30,7 @@ public:
                QWidget *window);
 
     // The menu as things stand now, for the caller to show and delete.
-    QMenu *createMenu(const QWidget *from);
+    QMenu *createMenu();
     QString toolTip() const;
 
 Q_SIGNALS:

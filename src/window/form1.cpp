@@ -11,6 +11,7 @@
 #include "channel/pollcycle.h"
 #include "channel/settinglists.h"
 #include "channel/transmitlatch.h"
+#include "controls/accessiblefactory.h"
 #include "controls/clickableframe.h"
 #include "controls/clickableimage.h"
 #include "controls/enablebox.h"
@@ -54,7 +55,9 @@ Form1::Form1(const DeviceNames &devices, QWidget *parent)
     m_aboutCommand->setObjectName(QStringLiteral("mnu_Prog"));
 
     auto *client = new QWidget(this);
+    installAccessibleFactory();
     client->setObjectName(QStringLiteral("ClientArea"));
+    client->setAccessibleName(QStringLiteral("Ports and lines"));
     setCentralWidget(client);
     m_controls = buildWindowControls(client);
     attachSerialControls();

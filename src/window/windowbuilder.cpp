@@ -14,6 +14,7 @@
 #include "controls/multilinetextbox.h"
 #include "controls/pintextbox.h"
 #include "controls/pulsemark.h"
+#include "controls/settinglistbox.h"
 #include "controls/shapeindicator.h"
 
 #include <QComboBox>
@@ -116,6 +117,8 @@ void buildPinGrid(QWidget *client, WindowControls &built)
             auto *box = new PinTextBox(pin != Pin::Td, client);
             box->setObjectName(ControlName::pinText(channel, pin));
             box->setGeometry(rectAt({channel.pinColumnLeft, pinRowTop(pin)}, PinTextSize).toPixels());
+            box->setAccessibleName(SpokenName::pinText(channel, pin));
+            box->setAccessibleDescription(QLatin1String(PinLegend.at(pinIndex(pin)).text).trimmed());
             controls.pinText.at(pinIndex(pin)) = box;
         }
         columnHeads << controls.pin(Pin::Dcd);
@@ -124,6 +127,8 @@ void buildPinGrid(QWidget *client, WindowControls &built)
                                                rectAt({buttonLeft, pinRowTop(Pin::Dtr)}, LineButtonSize));
         controls.rtsButton = place<LineButton>(client, ControlName::rtsButton(channel),
                                                rectAt({buttonLeft, pinRowTop(Pin::Rts)}, LineButtonSize));
+        controls.dtrButton->setAccessibleName(SpokenName::lineButton(channel, Pin::Dtr));
+        controls.rtsButton->setAccessibleName(SpokenName::lineButton(channel, Pin::Rts));
     }
 
     QLabel *header = placeLabel(client, QStringLiteral("Label12"), QString(), ColumnHeader);
@@ -131,6 +136,20 @@ void buildPinGrid(QWidget *client, WindowControls &built)
     for (const ChannelEntry &channel : ChannelMap)
         names << QStringLiteral("Com%1").arg(channel.number);
     alignWordsOver(header, names, columnHeads);
+    header->setAccessibleName(QStringLiteral("Pin box columns legend"));
+}
+
+// What a lit indicator tells: data came in, data went out, or the line is on.
+QString litMeaning(Pin pin)
+{
+    switch (pin) {
+    case Pin::Rd:
+        return QStringLiteral("received");
+    case Pin::Td:
+        return QStringLiteral("sending");
+    default:
+        return QStringLiteral("active");
+    }
 }
 
 void buildConnectorPanel(QWidget *client, const ChannelEntry &channel, ChannelControls &controls)
@@ -142,7 +161,10 @@ void buildConnectorPanel(QWidget *client, const ChannelEntry &channel, ChannelCo
         controls.indicator.at(pinIndex(pin)) =
             place<ShapeIndicator>(panel, ControlName::indicator(channel, pin),
                                   rectAt(IndicatorPlace.at(pinIndex(pin)), {IndicatorSize, IndicatorSize}));
+        controls.pinIndicator(pin)->setAccessibleName(SpokenName::indicator(channel, pin));
+        controls.pinIndicator(pin)->setLitMeaning(litMeaning(pin));
     }
+    panel->setAccessibleName(SpokenName::channel(channel) + QLatin1String(" connector"));
     for (const PinNumberRow &row : PinNumberRows) {
         QLabel *numbers =
             placeLabel(panel, ControlName::indexed(row.array, channel.arrayIndex()), QString(), row.geometry);
@@ -153,20 +175,24 @@ void buildConnectorPanel(QWidget *client, const ChannelEntry &channel, ChannelCo
             indicators << controls.pinIndicator(Pin(pin));
         }
         alignWordsOver(numbers, digits, indicators);
+        numbers->setAccessibleName(
+            SpokenName::legend(channel, QStringLiteral("pins %1 to %2").arg(digits.first(), digits.last())));
     }
     controls.captionLabel = placeLabel(panel, ControlName::captionLabel(channel), QString(), channel.captionGeometry);
     controls.captionLabel->setAlignment(Qt::AlignCenter);
     setTextColour(controls.captionLabel, OleColors::Blue);
+    controls.captionLabel->setAccessibleName(SpokenName::channel(channel) + QLatin1String(" port settings"));
 
-    const auto placeNote = [&](const char *array, const TwipRect &geometry) {
+    const auto placeNote = [&](const char *array, const char *spoken, const TwipRect &geometry) {
         auto *note = place<FittedLabel>(panel, ControlName::indexed(array, channel.arrayIndex()), geometry);
+        note->setAccessibleName(SpokenName::channel(channel) + QLatin1Char(' ') + QLatin1String(spoken));
         note->setAlignment(Qt::AlignCenter);
         setTextColour(note, OleColors::Red);
         setPointSize(note, AdditionFontPoints);
         return note;
     };
-    controls.deviceState = placeNote("DeviceState", DeviceStatePlace);
-    controls.lineEvents = placeNote("LineEvents", LineEventsPlace);
+    controls.deviceState = placeNote("DeviceState", "device state", DeviceStatePlace);
+    controls.lineEvents = placeNote("LineEvents", "line errors", LineEventsPlace);
     for (const Channel::ConnectorStatus::MarkedLine &line : Channel::ConnectorStatus::MarkedLines) {
         ShapeIndicator *indicator = controls.pinIndicator(line.pin);
         const QByteArray array = "Pulse" + QByteArray::number(pinNumber(line.pin));
@@ -175,6 +201,7 @@ void buildConnectorPanel(QWidget *client, const ChannelEntry &channel, ChannelCo
                 ring.height + 2 * PulseMarkMargin};
         auto *mark = place<PulseMark>(panel, ControlName::indexed(array.constData(), channel.arrayIndex()), ring);
         mark->stackUnder(indicator);
+        mark->setAccessibleName(SpokenName::pulseMark(channel, line.pin));
         controls.pulseMarks.at(pinIndex(line.pin)) = mark;
     }
     controls.connectorPanel = panel;
@@ -184,14 +211,16 @@ void buildSettingPanel(QWidget *client, const ChannelEntry &channel, ChannelCont
 {
     QGroupBox *panel = placeFrame(client, ControlName::settingPanel(channel), QStringLiteral("Setting"),
                                   rectAt(channel.settingPanel, SettingPanelSize));
+    panel->setAccessibleName(SpokenName::channel(channel) + QLatin1String(" settings"));
     for (const SettingListDesign &design : SettingLists) {
-        auto *list = place<QComboBox>(panel, ControlName::settingList(channel, design.role), design.geometry);
+        auto *list = place<SettingListBox>(panel, ControlName::settingList(channel, design.role), design.geometry);
         list->setEditable(true);
         list->setInsertPolicy(QComboBox::NoInsert);
         for (const char *item : design.items)
             list->addItem(QLatin1String(item));
         // No completer: inline completion would turn a typed "12" into "1200".
         list->setCompleter(nullptr);
+        list->setAccessibleName(SpokenName::settingList(channel, design.role));
         list->setCurrentIndex(list->findText(QLatin1String(design.initialText)));
         controls.settingList.at(std::size_t(design.role)) = list;
     }
@@ -203,7 +232,8 @@ void buildSettingPanel(QWidget *client, const ChannelEntry &channel, ChannelCont
             if (name == QLatin1String(override.name))
                 geometry = override.geometry;
         }
-        placeLabel(panel, name, QLatin1String(legend.text), geometry);
+        placeLabel(panel, name, QLatin1String(legend.text), geometry)
+            ->setAccessibleName(SpokenName::legend(channel, SpokenName::settingWords(legend.role)));
     }
 }
 
@@ -216,23 +246,28 @@ AboutPanelControls buildAboutPanel(QWidget *client)
     QPalette panelPalette = about.panel->palette();
     panelPalette.setColor(QPalette::Window, resolveOleColor(OleColors::ActiveBorder, panelPalette));
     about.panel->setPalette(panelPalette);
+    about.panel->setAccessibleName(QStringLiteral("About"));
 
     about.aboutText = place<MultiLineTextBox>(about.panel, QStringLiteral("Text38"), AboutText);
     about.aboutText->setFrameStyle(QFrame::NoFrame);
     QPalette aboutPalette = about.aboutText->palette();
     aboutPalette.setColor(QPalette::Base, resolveOleColor(OleColors::ActiveBorder, aboutPalette));
     about.aboutText->setPalette(aboutPalette);
+    about.aboutText->setAccessibleName(QStringLiteral("About text"));
 
     about.termsText = place<MultiLineTextBox>(about.panel, QStringLiteral("Text39"), TermsText);
     about.termsText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     QPalette termsPalette = about.termsText->palette();
     termsPalette.setColor(QPalette::Base, resolveOleColor(OleColors::PaleYellow, termsPalette));
     about.termsText->setPalette(termsPalette);
+    about.termsText->setAccessibleName(QStringLiteral("Terms of use"));
 
-    place<ClickableImage>(about.panel, QStringLiteral("Image1"), EmptyImage);
+    place<ClickableImage>(about.panel, QStringLiteral("Image1"), EmptyImage)
+        ->setAccessibleName(QStringLiteral("About blank picture"));
     about.picture = place<ClickableImage>(about.panel, QStringLiteral("Image2"), AboutPicture);
     about.picture->setScaledContents(true);
     about.picture->setPixmap(QPixmap(QStringLiteral(":/pictures/about.png")));
+    about.picture->setAccessibleName(QStringLiteral("About picture"));
 
     about.panel->hide();
     about.panel->raise();

@@ -123,12 +123,13 @@ struct SettingLegend
     const char *array; // nullptr: the channel's handshaking legend
     const char *text;
     Controls::TwipRect geometry;
+    Controls::SettingRole role; // the list it stands by
 };
 inline constexpr std::array<SettingLegend, 4> SettingLegends{{
-    {"Label17", "Od/Ev", {90, 600, 675, 255}},
-    {"Label18", "bit", {210, 900, 585, 285}},
-    {"Label19", "stop", {210, 1200, 585, 225}},
-    {nullptr, "contrl.", {90, 1530, 645, 285}},
+    {"Label17", "Od/Ev", {90, 600, 675, 255}, Controls::SettingRole::Parity},
+    {"Label18", "bit", {210, 900, 585, 285}, Controls::SettingRole::DataBits},
+    {"Label19", "stop", {210, 1200, 585, 225}, Controls::SettingRole::StopBits},
+    {nullptr, "contrl.", {90, 1530, 645, 285}, Controls::SettingRole::Handshaking},
 }};
 
 // A few legends stand a few twips off the common place.
