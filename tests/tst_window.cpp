@@ -2,8 +2,8 @@
 #include "windowtesting.h"
 
 #include "channel/connectorstatus.h"
-#include "controls/fittedlabel.h"
 #include "controls/enablebox.h"
+#include "controls/fittedlabel.h"
 #include "controls/linebutton.h"
 #include "controls/multilinetextbox.h"
 #include "controls/olecolor.h"
