@@ -112,6 +112,9 @@ private Q_SLOTS:
         auto *lanes = named<QScrollArea>(window, QStringLiteral("HistoryLanes"));
         QCOMPARE(lanes->verticalScrollBar()->value(),
                  std::min(LaneLayout::channelTop(channel), lanes->verticalScrollBar()->maximum()));
+        // A screen reader can tell every part of the window by its name.
+        for (const QWidget *part : window->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
+            QVERIFY2(!part->accessibleName().isEmpty() || !part->isVisible(), qPrintable(part->objectName()));
     }
 
     void drawsEachEventWhereItHappened_data()

@@ -18,6 +18,8 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace Sernix::History {
 
 using Record::Category;
@@ -95,9 +97,27 @@ HistoryWindow::HistoryWindow(const Record::Record &record, Record::Recordings &r
     layout->addLayout(buttons);
     layout->setSpacing(4);
 
+    // What a screen reader calls each part; the lanes say the cursor's read-out.
+    const std::pair<QWidget *, const char *> spokenNames[] = {
+        {m_view, "History lanes"},
+        {m_lanes, "History channels"},
+        {m_axis, "History time axis"},
+        {m_readOut, "History cursor read-out"},
+        {m_heldSince, "History held since"},
+        {m_status, "History status"},
+        {keys, "History keys"},
+        {m_save, "History save"},
+        {m_recordButton, "History record"},
+    };
+    for (const auto &[widget, name] : spokenNames)
+        widget->setAccessibleName(QString::fromLatin1(name));
+
     connect(m_view, &HistoryView::viewChanged, m_axis, qOverload<>(&QWidget::update));
     connect(m_view, &HistoryView::viewChanged, this, &HistoryWindow::updateHeldSince);
-    connect(m_view, &HistoryView::readOutChanged, this, [this] { m_readOut->setText(m_view->readOut()); });
+    connect(m_view, &HistoryView::readOutChanged, this, [this] {
+        m_readOut->setText(m_view->readOut());
+        m_view->setAccessibleDescription(m_view->readOut());
+    });
     connect(m_view, &HistoryView::laneSelected, this,
             [this](QRect area) { m_lanes->ensureVisible(0, area.center().y(), 0, area.height() / 2); });
     connect(m_save, &QPushButton::clicked, this, &HistoryWindow::save);
