@@ -153,10 +153,9 @@ void HistoryWindow::save()
     // Written beside the file and put in its place only when whole, so that
     // a failed write leaves what the file held.
     QSaveFile file(path);
-    QString error;
-    if (!file.open(QIODevice::WriteOnly))
-        error = file.errorString();
-    else if (error = Record::writeWholeRecord(m_record, *kind, file); error.isEmpty() && !file.commit())
+    const bool opened = file.open(QIODevice::WriteOnly);
+    QString error = opened ? Record::writeWholeRecord(m_record, *kind, file) : file.errorString();
+    if (error.isEmpty() && !file.commit())
         error = file.errorString();
     say(error.isEmpty() ? QStringLiteral("Saved the record to %1").arg(path)
                         : QStringLiteral("Could not save %1: %2").arg(path, error));

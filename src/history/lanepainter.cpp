@@ -101,10 +101,10 @@ public:
         if (level) {
             horizontal(event.channel, lane, trace.segmentStart.at(std::size_t(*line)), column, *level);
             // Many changes within one column make one stroke.
-            if (m_lastVertical.at(std::size_t((event.channel - 1) * Record::LineCount + int(*line))) != column) {
+            if (m_lastVertical.at(std::size_t(event.channel - 1) * Record::LineCount + std::size_t(*line)) != column) {
                 m_traces.append(
                     QLine(column, levelY(event.channel, lane, true), column, levelY(event.channel, lane, false)));
-                m_lastVertical.at(std::size_t((event.channel - 1) * Record::LineCount + int(*line))) = column;
+                m_lastVertical.at(std::size_t(event.channel - 1) * Record::LineCount + std::size_t(*line)) = column;
             }
         }
         level = next;
@@ -204,8 +204,8 @@ private:
 
     const QFontMetrics &m_metrics;
     std::array<Trace, Record::ChannelCount> m_channels{};
-    std::array<int, Record::ChannelCount *Record::LineCount> m_lastVertical = [] {
-        std::array<int, Record::ChannelCount * Record::LineCount> columns{};
+    std::array<int, std::size_t(Record::ChannelCount) *Record::LineCount> m_lastVertical = [] {
+        std::array<int, std::size_t(Record::ChannelCount) * Record::LineCount> columns{};
         columns.fill(-1000);
         return columns;
     }();
@@ -307,7 +307,7 @@ void LanePainter::paintData(QPainter &painter, const TimeScale &scale) const
         if (column < 0 || column >= width)
             continue;
         const int lane = (event.channel - 1) * 2 + (event.kind == EventKind::Sent ? 1 : 0);
-        used[std::size_t(lane * width + column)] = 1;
+        used[std::size_t(lane) * std::size_t(width) + std::size_t(column)] = 1;
     }
     for (int lane = 0; lane < DataLanes; ++lane) {
         const int channel = lane / 2 + 1;
@@ -315,12 +315,12 @@ void LanePainter::paintData(QPainter &painter, const TimeScale &scale) const
         const int y = laneTop(channel, sent ? Lane::Sent : Lane::Received) + 3;
         const QColor fill = colour(sent ? LaneColours::Sent : LaneColours::Received);
         for (int column = 0; column < width;) {
-            if (!used[std::size_t(lane * width + column)]) {
+            if (!used[std::size_t(lane) * std::size_t(width) + std::size_t(column)]) {
                 ++column;
                 continue;
             }
             int run = column;
-            while (run < width && used[std::size_t(lane * width + run)])
+            while (run < width && used[std::size_t(lane) * std::size_t(width) + std::size_t(run)])
                 ++run;
             // A lone event is still a block one can point at.
             painter.fillRect(QRect(column, y, std::max(3, run - column), LaneHeight - 7), fill);
