@@ -128,7 +128,15 @@ QList<ComPortSession::Setting> ComPortSession::settingsOf(const LineSettings &se
                          {ComPortCommand::SetParity, quint32(wireParity(settings.parity))},
                          {ComPortCommand::SetStopSize, quint32(wireStopSize(settings.stopBits))}};
     if (flow)
-        asked.append({ComPortCommand::SetControl, quint32(*flow)});
+        asked.append(flowOf(*flow));
+    return asked;
+}
+
+QList<ComPortSession::Setting> ComPortSession::flowOf(Control flow)
+{
+    QList<Setting> asked{{ComPortCommand::SetControl, quint32(Control::NoFlow)}};
+    if (flow != Control::NoFlow)
+        asked.append({ComPortCommand::SetControl, quint32(flow)});
     return asked;
 }
 

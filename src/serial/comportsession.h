@@ -74,6 +74,10 @@ public:
     void watchModemLines();
     // The values that set a format, and the flow control when one is given.
     static QList<Setting> settingsOf(const LineSettings &settings, std::optional<Telnet::Control> flow);
+    // The values that set a flow control. Any mode but none is preceded by
+    // "no flow control": some servers set only the mode asked, leaving the
+    // other one on, and clear both only for "no flow control".
+    static QList<Setting> flowOf(Telnet::Control flow);
     RequestId request(const QList<Setting> &settings, qint64 deadline);
     // A line change (DTR, RTS), answered only where the device has modem
     // lines, so nothing waits for it.

@@ -120,10 +120,7 @@ void RemotePort::setHandshake(Handshake handshake)
     const std::optional<Control> flow = ComPortSession::wireFlow(handshake);
     if (!flow)
         fail(QStringLiteral("a remote port has no RTS/CTS with XON/XOFF handshaking"));
-    const auto setting = [](Control control) {
-        return ComPortSession::Setting{ComPortCommand::SetControl, quint32(control)};
-    };
-    change({setting(*flow)}, {setting(*ComPortSession::wireFlow(m_handshake))},
+    change(ComPortSession::flowOf(*flow), ComPortSession::flowOf(*ComPortSession::wireFlow(m_handshake)),
            QStringLiteral("handshaking %1").arg(int(handshake)), "it");
     m_handshake = handshake;
 }
