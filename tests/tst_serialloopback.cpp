@@ -89,7 +89,9 @@ private slots:
         auto comm = openPlug(QStringLiteral("115200,n,8,1"), 1);
         comm->setOutput(QStringLiteral("ab\u0013cd"));
         QCOMPARE(readInput(*comm, 2), QStringLiteral("ab"));
-        QCOMPARE(comm->OutBufferCount(), 2);
+        // The XOFF may still be on the wire when "ab" has arrived.
+        QTRY_COMPARE(comm->OutBufferCount(), 2);
+        QCOMPARE(comm->Input(), QString());
         comm->setHandshaking(0);
         QCOMPARE(readInput(*comm, 2), QStringLiteral("cd"));
         // Without XON/XOFF handshaking they are characters like any other.
