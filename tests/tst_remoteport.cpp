@@ -118,6 +118,7 @@ public:
         bool hangsUp = false;     // after that, as ser2net does when its device fails
         bool floods = false;      // sends afterAgreeing again and again, as fast as it goes
         bool flaps = false;       // hangs up on serial data, and later connections on a setting
+        std::function<bool()> holdsRepliesUntil = nullptr; // replies wait until it says true
     };
 
     explicit ScriptedServer(Script script)
@@ -189,7 +190,15 @@ private:
                 qToBigEndian(*answer, reply.data());
             else
                 reply[0] = char(*answer);
-            client.write(comPortCommand(ComPortCommand(quint8(command) + ServerReplyOffset), reply));
+            const QByteArray wire = comPortCommand(ComPortCommand(quint8(command) + ServerReplyOffset), reply);
+            if (!m_script.holdsRepliesUntil)
+                return void(client.write(wire));
+            auto *poll = new QTimer(&client);
+            QObject::connect(poll, &QTimer::timeout, &client, [this, &client, poll, wire] {
+                if (m_script.holdsRepliesUntil())
+                    client.write(wire), delete poll;
+            });
+            poll->start(5);
         }
     }
 
@@ -217,6 +226,7 @@ private Q_SLOTS:
     void floodWaitsForTheNextLook();
     void flappingServerIsCalledLessOften();
     void closingWhileALookupHangs();
+    void onePickWaitsOnceForAllChannels();
 };
 
 void RemotePortTest::remoteLineThroughTheWindow()
@@ -451,6 +461,35 @@ void RemotePortTest::closingWhileALookupHangs()
     QVERIFY(program.waitForFinished(PatienceMs));
     const qint64 afterClosing = QFileInfo(dir.filePath("w.png")).lastModified().msecsTo(QDateTime::currentDateTime());
     QVERIFY2(afterClosing <= 200, qPrintable(QString::number(afterClosing)));
+}
+
+// A pick sends to every remote channel before it waits for any: the first
+// server answers only once the second has heard its request, which a
+// channel-by-channel wait would leave for after the first one's timeout.
+void RemotePortTest::onePickWaitsOnceForAllChannels()
+{
+    std::atomic<bool> secondAsked = false;
+    ScriptedServer::Script second;
+    second.answer = [&](Telnet::ComPortCommand command, quint32 value) {
+        secondAsked = secondAsked || (command == Telnet::ComPortCommand::SetBaudRate && value == 19200);
+        return std::optional(value);
+    };
+    ScriptedServer::Script first;
+    first.holdsRepliesUntil = [&] { return secondAsked.load(); };
+    ScriptedServer firstServer(first), secondServer(second);
+    Form1 &form = open({firstServer.address(), secondServer.address()});
+    secondAsked = true; // nothing held while the channels open, one at a time
+    click(form.channel(1).enableBox);
+    click(form.channel(2).enableBox);
+    secondAsked = false;
+    QComboBox *typedInto = form.channel(2).list(SettingRole::Speed); // typed, not yet taken
+    typedInto->setCurrentIndex(typedInto->findText(QStringLiteral("19200")));
+    const StderrCapture diagnostics;
+    choose(form.channel(1).list(SettingRole::Speed), QStringLiteral("19200"));
+    QCOMPARE(messages.take(), QStringList());
+    QVERIFY2(!diagnostics.text().contains("did not confirm"), diagnostics.text().constData());
+    QCOMPARE(form.MSComm1.Settings(), QStringLiteral("19200,n,8,1"));
+    QCOMPARE(form.MSComm2.Settings(), QStringLiteral("19200,n,8,1"));
 }
 
 QTEST_MAIN(RemotePortTest)

@@ -7,6 +7,8 @@
 
 #include <QComboBox>
 
+#include <vector>
+
 namespace Sernix::Channel::SettingLists {
 
 using namespace Sernix::Controls;
@@ -22,25 +24,44 @@ QString settingsText(const ChannelControls &channel)
         .join(QLatin1Char(','));
 }
 
-// Writes settings and handshaking; both are tried even when the first fails.
-bool applyTo(const ChannelControls &channel)
+// A channel's lists written to its serial control: sent, then finished.
+// Settings and handshaking are both tried even when the first fails.
+class ListsWrite
 {
-    bool failed = false;
-    try {
-        channel.serialControl->setSettings(settingsText(channel));
-    } catch (const MSCommLib::CommError &) {
-        failed = true;
+public:
+    explicit ListsWrite(const ChannelControls &channel)
+    {
+        attempt([&] { m_sent.push_back(channel.serialControl->sendSettings(settingsText(channel))); });
+        attempt([&] {
+            const auto mode = handshakingNumber(channel.list(SettingRole::Handshaking)->currentText());
+            if (!mode)
+                throw MSCommLib::CommError(QStringLiteral("handshaking is not a whole number"));
+            m_sent.push_back(channel.serialControl->sendHandshaking(*mode));
+        });
     }
-    try {
-        const auto mode = handshakingNumber(channel.list(SettingRole::Handshaking)->currentText());
-        if (!mode)
-            throw MSCommLib::CommError(QStringLiteral("handshaking is not a whole number"));
-        channel.serialControl->setHandshaking(*mode);
-    } catch (const MSCommLib::CommError &) {
-        failed = true;
+
+    // Waits for the port's word on what was sent; whether all was taken.
+    bool finish()
+    {
+        for (MSCommLib::PendingChange &change : m_sent)
+            attempt([&] { change.finish(); });
+        return !m_failed;
     }
-    return !failed;
-}
+
+private:
+    template <typename Step>
+    void attempt(const Step &step)
+    {
+        try {
+            step();
+        } catch (const MSCommLib::CommError &) {
+            m_failed = true;
+        }
+    }
+
+    std::vector<MSCommLib::PendingChange> m_sent;
+    bool m_failed = false;
+};
 
 } // namespace
 
@@ -57,10 +78,15 @@ std::optional<int> handshakingNumber(const QString &text)
 
 void apply(std::span<const ChannelControls> channels, QWidget *window)
 {
+    // Every channel's change goes out before any answer is awaited, so that
+    // remote ports answer together: a pick waits once, not once a channel.
+    std::vector<ListsWrite> writes;
     for (const ChannelControls &channel : channels) {
-        if (channel.enableBox->Value() != EnableBox::Ticked)
-            continue;
-        if (!applyTo(channel))
+        if (channel.enableBox->Value() == EnableBox::Ticked)
+            writes.emplace_back(channel);
+    }
+    for (ListsWrite &write : writes) {
+        if (!write.finish())
             showMessage(window, Unacceptable);
     }
 }

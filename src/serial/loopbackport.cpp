@@ -39,14 +39,15 @@ void LoopbackPort::close()
     m_received.clear();
 }
 
-void LoopbackPort::configure(const LineSettings &settings)
+PendingChange LoopbackPort::configure(const LineSettings &settings)
 {
     requireOpen();
     transmitDueCharacters();
     m_settings = settings;
+    return {};
 }
 
-void LoopbackPort::setHandshake(Handshake handshake)
+PendingChange LoopbackPort::setHandshake(Handshake handshake)
 {
     requireOpen();
     transmitDueCharacters();
@@ -56,6 +57,7 @@ void LoopbackPort::setHandshake(Handshake handshake)
     // Like a driver doing RTS/CTS with room to spare in its receive buffer.
     if (usesHardwareFlow(handshake))
         wireRts(true);
+    return {};
 }
 
 void LoopbackPort::write(const QByteArray &bytes)

@@ -18,8 +18,8 @@ public:
 
     void open(const LineSettings &settings, Handshake handshake) override;
     void close() override;
-    void configure(const LineSettings &settings) override;
-    void setHandshake(Handshake handshake) override;
+    PendingChange configure(const LineSettings &settings) override;
+    PendingChange setHandshake(Handshake handshake) override;
     void write(const QByteArray &bytes) override;
     QByteArray readAll() override;
     qint64 bytesToWrite() override;

@@ -21,6 +21,18 @@ QByteArray toLatin1Exactly(const QString &text)
     return text.toLatin1();
 }
 
+// Runs a step of a write; a port's refusal is told before it is passed on.
+template <typename Refused, typename Step>
+auto tellingRefusal(const Refused &refused, const Step &step)
+{
+    try {
+        return step();
+    } catch (const CommError &) {
+        refused();
+        throw;
+    }
+}
+
 } // namespace
 
 MSComm::MSComm(int commPort, const QString &deviceName, QObject *parent)
@@ -118,6 +130,11 @@ int MSComm::Handshaking() const
 
 void MSComm::setHandshaking(int mode)
 {
+    sendHandshaking(mode).finish();
+}
+
+PendingChange MSComm::sendHandshaking(int mode)
+{
     const std::optional<Handshake> handshake = handshakeFromInt(mode);
     const auto refuse = [&](const QString &reason) {
         Q_EMIT handshakingWritten(mode, false);
@@ -130,24 +147,22 @@ void MSComm::setHandshaking(int mode)
     // The setting lists write every channel's values at every choice; a
     // remote port would wait for the server to confirm what it already has.
     if (*handshake == m_handshake && m_open && !isLost())
-        return;
-    const bool releasesRts = usesHardwareFlow(m_handshake) && !usesHardwareFlow(*handshake);
+        return {};
     const bool applies = m_open && !isLost();
-    if (applies) {
-        try {
-            m_port->setHandshake(*handshake);
-        } catch (const CommError &) {
-            Q_EMIT handshakingWritten(mode, false);
-            throw;
-        }
-    }
-    const bool changes = *handshake != m_handshake;
-    m_handshake = *handshake;
-    if (changes)
-        Q_EMIT handshakingWritten(mode, true);
-    // RTS was the flow control's; it goes back to the level last written.
-    if (applies && releasesRts)
-        setOutputLineIfPossible(&PortBackend::setRts, m_rts);
+    const auto refused = [this, mode] { Q_EMIT handshakingWritten(mode, false); };
+    PendingChange sent =
+        applies ? tellingRefusal(refused, [&] { return m_port->setHandshake(*handshake); }) : PendingChange();
+    return PendingChange([this, mode, handshake = *handshake, applies, sent, refused]() mutable {
+        tellingRefusal(refused, [&] { sent.finish(); });
+        const bool releasesRts = usesHardwareFlow(m_handshake) && !usesHardwareFlow(handshake);
+        const bool changes = handshake != m_handshake;
+        m_handshake = handshake;
+        if (changes)
+            Q_EMIT handshakingWritten(mode, true);
+        // RTS was the flow control's; it goes back to the level last written.
+        if (applies && releasesRts)
+            setOutputLineIfPossible(&PortBackend::setRts, m_rts);
+    });
 }
 
 bool MSComm::PortOpen() const
@@ -170,25 +185,28 @@ QString MSComm::Settings() const
 
 void MSComm::setSettings(const QString &settings)
 {
+    sendSettings(settings).finish();
+}
+
+PendingChange MSComm::sendSettings(const QString &settings)
+{
     const std::optional<LineSettings> parsed = LineSettings::parse(settings);
+    const auto refused = [this, settings] { Q_EMIT settingsWritten(settings, false); };
     if (!parsed) {
-        Q_EMIT settingsWritten(settings, false);
+        refused();
         throw CommError(QStringLiteral("%1: invalid settings \"%2\"").arg(m_deviceName, settings));
     }
     if (*parsed == m_settings && m_open && !isLost())
-        return;
-    if (m_open && !isLost()) {
-        try {
-            m_port->configure(*parsed);
-        } catch (const CommError &) {
-            Q_EMIT settingsWritten(settings, false);
-            throw;
-        }
-    }
-    const bool changes = !(*parsed == m_settings);
-    m_settings = *parsed;
-    if (changes)
-        Q_EMIT settingsWritten(m_settings.toString(), true);
+        return {};
+    PendingChange sent =
+        m_open && !isLost() ? tellingRefusal(refused, [&] { return m_port->configure(*parsed); }) : PendingChange();
+    return PendingChange([this, parsed = *parsed, sent, refused]() mutable {
+        tellingRefusal(refused, [&] { sent.finish(); });
+        const bool changes = !(parsed == m_settings);
+        m_settings = parsed;
+        if (changes)
+            Q_EMIT settingsWritten(m_settings.toString(), true);
+    });
 }
 
 void MSComm::setOutput(const QString &text)

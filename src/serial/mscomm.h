@@ -67,6 +67,14 @@ public:
     QString Settings() const;
     void setSettings(const QString &settings);
 
+    // Settings and Handshaking written in two steps, so that one choice
+    // applied to several ports costs one wait for their answers: the change
+    // is sent now, and finishing what is returned completes the write as the
+    // property does, throwing where it would. Nothing else may be asked of
+    // the control between the two steps.
+    [[nodiscard]] PendingChange sendSettings(const QString &settings);
+    [[nodiscard]] PendingChange sendHandshaking(int mode);
+
     void setOutput(const QString &text);
     QString Input();
 

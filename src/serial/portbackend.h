@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <functional>
+#include <utility>
 
 namespace MSCommLib {
 
@@ -20,6 +21,29 @@ struct ModemInputs
     bool cts = false;
     bool dsr = false;
     bool ri = false;
+};
+
+// What is left of a change already sent to a port: finish() waits for the
+// port's word on it and throws CommError if the port refused it. Changes
+// sent to several ports before any is finished wait for their words
+// together, so that a slow server costs one wait, not one a port.
+class PendingChange
+{
+public:
+    PendingChange() = default; // a change in force already
+    explicit PendingChange(std::function<void()> finish)
+        : m_finish(std::move(finish))
+    {
+    }
+    // Once only; a change never finished is left to time out unheard.
+    void finish()
+    {
+        if (const std::function<void()> rest = std::exchange(m_finish, {}))
+            rest();
+    }
+
+private:
+    std::function<void()> m_finish;
 };
 
 // What a look for a lost device found: Present when it is open again.
@@ -52,9 +76,10 @@ public:
     // Quiet and idempotent.
     virtual void close() = 0;
 
-    // On an open port only. A refused format leaves the previous one in force.
-    virtual void configure(const LineSettings &settings) = 0;
-    virtual void setHandshake(Handshake handshake) = 0;
+    // On an open port only. A refused format leaves the previous one in
+    // force. A port that answers at once has finished the change on return.
+    [[nodiscard]] virtual PendingChange configure(const LineSettings &settings) = 0;
+    [[nodiscard]] virtual PendingChange setHandshake(Handshake handshake) = 0;
 
     virtual void write(const QByteArray &bytes) = 0;
     virtual QByteArray readAll() = 0;

@@ -88,6 +88,9 @@ void RemoteConnection::send(QByteArrayView data)
         return;
     }
     m_socket.write(Telnet::escaped(data) + m_session.takeOutgoing());
+    // Out now, not when the event loop next runs: a request to this server
+    // may be awaited while another connection is being waited on.
+    m_socket.flush();
     if (m_socket.bytesToWrite() > MaxUnsentBytes) {
         end(QStringLiteral("the server stopped reading what is sent to it"));
         m_socket.abort();

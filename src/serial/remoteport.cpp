@@ -106,42 +106,51 @@ void RemotePort::close()
     m_retryMs = FirstRetryMs;
 }
 
-void RemotePort::configure(const LineSettings &settings)
+PendingChange RemotePort::configure(const LineSettings &settings)
 {
     requireLive();
-    change(ComPortSession::settingsOf(settings, std::nullopt), ComPortSession::settingsOf(m_settings, std::nullopt),
-           QStringLiteral("settings %1").arg(settings.toString()), "them");
-    m_settings = settings;
+    return change(
+        ComPortSession::settingsOf(settings, std::nullopt), ComPortSession::settingsOf(m_settings, std::nullopt),
+        {QStringLiteral("settings %1").arg(settings.toString()), "them"}, [this, settings] { m_settings = settings; });
 }
 
-void RemotePort::setHandshake(Handshake handshake)
+PendingChange RemotePort::setHandshake(Handshake handshake)
 {
     requireLive();
     const std::optional<Control> flow = ComPortSession::wireFlow(handshake);
     if (!flow)
         fail(QStringLiteral("a remote port has no RTS/CTS with XON/XOFF handshaking"));
-    change(ComPortSession::flowOf(*flow), ComPortSession::flowOf(*ComPortSession::wireFlow(m_handshake)),
-           QStringLiteral("handshaking %1").arg(int(handshake)), "it");
-    m_handshake = handshake;
+    return change(ComPortSession::flowOf(*flow), ComPortSession::flowOf(*ComPortSession::wireFlow(m_handshake)),
+                  {QStringLiteral("handshaking %1").arg(int(handshake)), "it"},
+                  [this, handshake] { m_handshake = handshake; });
 }
 
-// A refused change puts back what was in force; one the server does not
-// answer in time is taken as in force.
-void RemotePort::change(const Settings &wanted, const Settings &previous, const QString &what, const char *pronoun)
+// Sent now; the server's word is awaited when the change is finished. A
+// refused change puts back what was in force; one the server does not answer
+// in time is taken as in force.
+PendingChange RemotePort::change(const Settings &wanted, const Settings &previous, const Naming &naming,
+                                 std::function<void()> inForce)
 {
-    ComPortSession &session = m_live->session();
-    const Outcome outcome = await(session.request(wanted, after(ReplyTimeoutMs)));
-    if (isRefusal(outcome)) {
-        session.forget(session.request(previous, after(ReplyTimeoutMs)));
-        m_live->send();
-        fail(QStringLiteral("the server refused %1").arg(what));
-    }
-    if (outcome == Outcome::TimedOut && m_state == State::Live) {
-        reportLine(QStringLiteral("%1: the server did not confirm %2 within %3 ms; taking %4 as in force")
-                       .arg(m_deviceName, what)
-                       .arg(ReplyTimeoutMs)
-                       .arg(QLatin1String(pronoun)));
-    }
+    RemoteConnection *connection = m_live.get();
+    const ComPortSession::RequestId id = connection->session().request(wanted, after(ReplyTimeoutMs));
+    connection->send();
+    return PendingChange([this, connection, id, previous, naming, inForce = std::move(inForce)] {
+        // Only a connection lost since can have been replaced, and a lost
+        // port takes what it is given when it is back.
+        const Outcome outcome = connection == m_live.get() ? await(id) : Outcome::Pending;
+        if (isRefusal(outcome)) {
+            m_live->session().forget(m_live->session().request(previous, after(ReplyTimeoutMs)));
+            m_live->send();
+            fail(QStringLiteral("the server refused %1").arg(naming.what));
+        }
+        if (outcome == Outcome::TimedOut && m_state == State::Live) {
+            reportLine(QStringLiteral("%1: the server did not confirm %2 within %3 ms; taking %4 as in force")
+                           .arg(m_deviceName, naming.what)
+                           .arg(ReplyTimeoutMs)
+                           .arg(QLatin1String(naming.pronoun)));
+        }
+        inForce();
+    });
 }
 
 void RemotePort::write(const QByteArray &bytes)

@@ -44,8 +44,8 @@ public:
 
     void open(const LineSettings &settings, Handshake handshake) override;
     void close() override;
-    void configure(const LineSettings &settings) override;
-    void setHandshake(Handshake handshake) override;
+    PendingChange configure(const LineSettings &settings) override;
+    PendingChange setHandshake(Handshake handshake) override;
     void write(const QByteArray &bytes) override;
     QByteArray readAll() override;
     qint64 bytesToWrite() override;
@@ -73,8 +73,15 @@ private:
     bool receive(QByteArray data);
     // Waits for the outcome of a request, reading only the live connection.
     Outcome await(ComPortSession::RequestId id);
-    // Sends a change and waits for the server's word on it.
-    void change(const Settings &wanted, const Settings &previous, const QString &what, const char *pronoun);
+    // How a change is spoken of on stderr.
+    struct Naming
+    {
+        QString what;
+        const char *pronoun;
+    };
+    // Sends a change; finishing it waits for the server's word on it.
+    PendingChange change(const Settings &wanted, const Settings &previous, const Naming &naming,
+                         std::function<void()> inForce);
     void becomeLive(std::unique_ptr<RemoteConnection> connection);
     void requireLive() const;
     [[noreturn]] void fail(const QString &what) const;

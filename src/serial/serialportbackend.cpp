@@ -178,7 +178,7 @@ void SerialPortBackend::close()
         m_port.close();
 }
 
-void SerialPortBackend::configure(const LineSettings &settings)
+PendingChange SerialPortBackend::configure(const LineSettings &settings)
 {
     requireHeld();
     QString reason = applySettings(settings);
@@ -193,9 +193,10 @@ void SerialPortBackend::configure(const LineSettings &settings)
         fail(QStringLiteral("cannot apply settings %1: %2").arg(settings.toString(), reason));
     }
     m_settings = settings;
+    return {};
 }
 
-void SerialPortBackend::setHandshake(Handshake handshake)
+PendingChange SerialPortBackend::setHandshake(Handshake handshake)
 {
     requireHeld();
     const QString reason = applyHandshake(handshake);
@@ -204,6 +205,7 @@ void SerialPortBackend::setHandshake(Handshake handshake)
         fail(QStringLiteral("cannot set handshaking %1: %2").arg(int(handshake)).arg(reason));
     }
     m_handshake = handshake;
+    return {};
 }
 
 void SerialPortBackend::write(const QByteArray &bytes)
