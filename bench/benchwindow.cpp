@@ -182,27 +182,42 @@ BenchWindow::BenchWindow(int lines, Reach reach)
     if (reach == Reach::Remote)
         m_server = std::make_unique<Ser2net>(slaves);
 
-    Form1::DeviceNames devices;
-    for (int channel = 1; channel <= ChannelCount; ++channel) {
-        QString &device = devices.at(std::size_t(channel - 1));
-        if (channel > lines)
-            device = QStringLiteral("/dev/sernix-bench-absent-%1").arg(channel);
-        else if (reach == Reach::Direct)
-            device = slaves.at(std::size_t(channel - 1));
+    std::vector<QString> devices;
+    for (int channel = 1; channel <= lines; ++channel) {
+        const QString &slave = slaves.at(std::size_t(channel - 1));
+        if (reach == Reach::Direct)
+            devices.push_back(slave);
         else if (reach == Reach::Remote)
-            device = m_server->address(std::size_t(channel - 1));
+            devices.push_back(m_server->address(std::size_t(channel - 1)));
         else if (reach == Reach::Link) {
-            device = linkPath(channel);
-            if (!QFile::link(slaves.at(std::size_t(channel - 1)), device))
-                throw std::runtime_error("cannot link " + device.toStdString());
+            devices.push_back(linkPath(channel));
+            if (!QFile::link(slave, devices.back()))
+                throw std::runtime_error("cannot link " + devices.back().toStdString());
         }
     }
-    m_form = std::make_unique<Form1>(devices);
+    showForm(devices);
+}
+
+BenchWindow::BenchWindow(const QString &device)
+{
+    showForm({device});
+}
+
+void BenchWindow::showForm(const std::vector<QString> &devices)
+{
+    m_deviceCount = int(devices.size());
+    Form1::DeviceNames names;
+    for (int channel = 1; channel <= ChannelCount; ++channel) {
+        names.at(std::size_t(channel - 1)) = channel <= m_deviceCount
+            ? devices.at(std::size_t(channel - 1))
+            : QStringLiteral("/dev/sernix-bench-absent-%1").arg(channel);
+    }
+    m_form = std::make_unique<Form1>(names);
     m_form->show();
     QCoreApplication::processEvents();
 
     m_masterReaders.resize(m_ptys.size());
-    for (int channel = 1; channel <= lines; ++channel)
+    for (int channel = 1; channel <= lineCount(); ++channel)
         readMaster(channel);
 }
 
@@ -262,15 +277,17 @@ bool BenchWindow::switchOn(const QString &settings)
     dismisser.start(0);
     bool allOpen = true;
     std::vector<dev_t> devices;
-    for (int number = 1; number <= lineCount(); ++number) {
+    for (int number = 1; number <= m_deviceCount; ++number) {
         const ChannelControls &controls = channel(number);
         controls.serialControl->setSettings(settings);
         controls.enableBox->setValue(EnableBox::Ticked);
         if (!controls.serialControl->PortOpen()) {
-            Bench::log(QStringLiteral("channel %1: %2 did not open").arg(number).arg(pty(number).slavePath()));
+            Bench::log(
+                QStringLiteral("channel %1: %2 did not open").arg(number).arg(controls.serialControl->deviceName()));
             allOpen = false;
         }
-        devices.push_back(pty(number).slaveDevice());
+        if (number <= lineCount())
+            devices.push_back(pty(number).slaveDevice());
     }
     ReadCounter::watchDevices(devices);
     return allOpen;

@@ -96,6 +96,9 @@ public:
     };
 
     explicit BenchWindow(int lines, Reach reach = Reach::Direct); // throws std::runtime_error
+    // The first channel on a device of the benchmark's own, with no pty
+    // behind it (a server on 127.0.0.1, say); the others on none.
+    explicit BenchWindow(const QString &device);
     ~BenchWindow();
     BenchWindow(const BenchWindow &) = delete;
     BenchWindow &operator=(const BenchWindow &) = delete;
@@ -105,7 +108,7 @@ public:
     Rig::PtyPair &pty(int channel) { return *m_ptys.at(std::size_t(channel - 1)); }
     const Controls::ChannelControls &channel(int number) const { return m_form->channel(number); }
 
-    // Ticks the enable box of every channel that has a line, with these
+    // Ticks the enable box of every channel that has a device, with these
     // settings, and starts counting what the ports read. False when a port
     // did not open.
     bool switchOn(const QString &settings = QStringLiteral("115200,n,8,1"));
@@ -124,10 +127,13 @@ public:
     qint64 bytesSentByProgram() const { return m_sentArrived; }
 
 private:
+    // Shows the window with these devices on the first channels.
+    void showForm(const std::vector<QString> &devices);
     QString linkPath(int channel) const;
     void readMaster(int channel);
 
     std::vector<std::unique_ptr<Rig::PtyPair>> m_ptys;
+    int m_deviceCount = 0; // channels with a device: every pty's, or the one given
     std::unique_ptr<QTemporaryDir> m_links;
     std::unique_ptr<Ser2net> m_server;
     std::unique_ptr<Window::Form1> m_form;

@@ -43,6 +43,7 @@ constexpr Entry Entries[] = {
     {"unplug", "unplug", &unplug},
     {"resume", "resume", &resume},
     {"history", "history repaint", &historyRepaint},
+    {"hostile", "hostile flood", &hostileFlood},
 };
 
 int usage()
@@ -51,7 +52,8 @@ int usage()
                "       sernix_bench report --out FILE RESULT.json...\n"
                "benchmarks: poll [--ticks N], receive [--seconds N], remote [--seconds N],\n"
                "            idle [--seconds N], startup [--program PATH], soak [--cycles N],\n"
-               "            unplug [--seconds N], resume [--repeats N], history [--repaints N]\n",
+               "            unplug [--seconds N], resume [--repeats N], history [--repaints N],\n"
+               "            hostile [--seconds N]\n",
                stderr);
     return 2;
 }

@@ -12,8 +12,9 @@ BUILD_PACKAGES=(cmake make g++ pkgconf qt6-base-dev qt6-serialport-dev libgl-dev
 # What the tests start besides the program: an RFC 2217 server for remote ports,
 # and two readers of the recorded line files.
 TEST_PACKAGES=(ser2net gtkwave sigrok-cli)
-# What the benchmarks start besides the program: the same server, for remote lines.
-BENCH_PACKAGES=(ser2net)
+# What the benchmarks start besides the program: the same server, for remote lines,
+# and Python for the hostile server.
+BENCH_PACKAGES=(ser2net python3)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
