@@ -3,8 +3,9 @@
 """An RFC 2217 server that turns hostile, for the benchmarks.
 
 It agrees on COM-PORT and answers every setting as applied (the request
-echoed with its code + 100). Once it has answered a flow control setting,
-the last one a client sends on connecting, it misbehaves as MODE says:
+echoed with its code + 100). Half a second after it has answered the first
+control setting, the last one a client asks for on opening, so that the
+opening has gone well, it misbehaves as MODE says:
 
   data            floods random serial data, as fast as TCP takes it
   subnegotiation  opens a subnegotiation and never ends it
@@ -30,6 +31,7 @@ COM_PORT = 44
 SET_CONTROL = 5
 SERVER_REPLY_OFFSET = 100
 FLAP_SECONDS = 0.5
+FLOOD_AFTER_SECONDS = 0.5
 
 totals = {"connections": 0, "sent": 0}
 totals_lock = threading.Lock()
@@ -55,6 +57,7 @@ class Connection:
         self.mode = mode
         self.replies = []
         self.flooding = False
+        self.flood_timer = None
         self.wake = threading.Condition()
         threading.Thread(target=self.read, daemon=True).start()
         threading.Thread(target=self.write, daemon=True).start()
@@ -102,10 +105,15 @@ class Connection:
             return
         value = payload[2:].replace(b"\xff", b"\xff\xff")
         self.queue(bytes([IAC, SB, COM_PORT, payload[1] + SERVER_REPLY_OFFSET]) + value + bytes([IAC, SE]))
-        if payload[1] == SET_CONTROL and self.mode != "flap":
-            with self.wake:
-                self.flooding = True
-                self.wake.notify()
+        if payload[1] == SET_CONTROL and self.mode != "flap" and not self.flood_timer:
+            self.flood_timer = threading.Timer(FLOOD_AFTER_SECONDS, self.start_flood)
+            self.flood_timer.daemon = True
+            self.flood_timer.start()
+
+    def start_flood(self):
+        with self.wake:
+            self.flooding = True
+            self.wake.notify()
 
     def write(self):
         opening, again = flood(self.mode)
