@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: LicenseRef-Draventa-freeware
 // The RFC 2217 client's bookkeeping, fed scripted server bytes and times:
-// which request each reply answers, and how each request ends; and what is
-// said of a connection that keeps dropping.
+// which request each reply answers and how each request ends, which line a
+// modem report moves, and what is said of a connection that keeps dropping.
 
 #include "serial/comportsession.h"
 #include "serial/dropnews.h"
@@ -83,6 +83,50 @@ private Q_SLOTS:
         Session session;
         session.start();
         run(session, script);
+    }
+
+    // The server's NOTIFY-MODEMSTATE: one change bit and the level it left.
+    void eachLineIsReadAndCountedOnItsOwn_data()
+    {
+        QTest::addColumn<quint8>("report");
+        QTest::addColumn<QString>("levels"); // CD DSR CTS RI
+        QTest::addColumn<QString>("counts"); // DCD DSR CTS RI, twice reported
+        QTest::newRow("DCD") << quint8(0x88) << "1000"
+                             << "2000";
+        QTest::newRow("DSR") << quint8(0x22) << "0100"
+                             << "0200";
+        QTest::newRow("CTS") << quint8(0x11) << "0010"
+                             << "0020";
+        QTest::newRow("RI rang") << quint8(0x04) << "0000"
+                                 << "0002";
+        QTest::newRow("RI ringing") << quint8(0x40) << "0001"
+                                    << "0000";
+    }
+    void eachLineIsReadAndCountedOnItsOwn()
+    {
+        QFETCH(quint8, report);
+        QFETCH(QString, levels);
+        QFETCH(QString, counts);
+        const QByteArray wire = Telnet::comPortCommand(
+            Telnet::ComPortCommand(quint8(Telnet::ComPortCommand::NotifyModemState) + Telnet::ServerReplyOffset),
+            QByteArray(1, char(report)));
+        Session before;
+        QByteArray data;
+        before.feed(wire, 0, data);
+        // A reconnection carries the counts on.
+        Session session;
+        session.carryCountsFrom(before);
+        session.feed(wire, 0, data);
+        const ModemInputs in = session.modemInputs();
+        QCOMPARE(QStringLiteral("%1%2%3%4").arg(in.cd).arg(in.dsr).arg(in.cts).arg(in.ri), levels);
+        QString counted;
+        for (const LineEvent event : {LineEvent::Dcd, LineEvent::Dsr, LineEvent::Cts, LineEvent::Ri})
+            counted += QString::number(session.transitions()[event].value_or(9));
+        QCOMPARE(counted, counts);
+        // A server does not report receive errors.
+        for (const LineEvent event : {LineEvent::Framing, LineEvent::Parity, LineEvent::Overrun, LineEvent::Break})
+            QVERIFY(!session.transitions()[event]);
+        QCOMPARE(data, QByteArray());
     }
 
     // However many requests go unanswered, only the latest are kept.
