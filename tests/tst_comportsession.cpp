@@ -15,8 +15,9 @@ using Session = ComPortSession;
 namespace {
 
 // One step a line: "@ T" sets the time, "ask NAME CODE VALUE DEADLINE" sends
-// a request, "reply CODE VALUE" and "verb VERB OPTION" are what the server
-// sends, "is NAME OUTCOME" checks a request.
+// a request ("flow NAME VALUE DEADLINE" a flow control), "reply CODE VALUE"
+// and "verb VERB OPTION" are what the server sends, "is NAME OUTCOME" checks
+// a request.
 void run(Session &session, const QStringList &script)
 {
     const QStringList outcomes{"Pending", "Confirmed", "Altered", "Refused", "TimedOut"};
@@ -31,6 +32,8 @@ void run(Session &session, const QStringList &script)
             now = number(1);
         } else if (word[0] == "ask") {
             requests[word[1]] = session.request({{command(2), number(3)}}, number(4));
+        } else if (word[0] == "flow") {
+            requests[word[1]] = session.request(Session::flowOf(Telnet::Control(number(2))), number(3));
         } else if (word[0] == "reply") {
             char value[4];
             qToBigEndian(number(2), value);
@@ -73,6 +76,9 @@ private Q_SLOTS:
             << QStringList{"reply 3 1", "ask a 3 1 100", "is a Pending", "reply 3 2", "is a Altered"};
         QTest::newRow("DTR and RTS replies are no flow answer")
             << QStringList{"ask a 5 1 100", "reply 5 8", "reply 5 11", "is a Pending", "reply 5 1", "is a Confirmed"};
+        QTest::newRow("a flow mode is judged by its own reply, not its clearing step's") << QStringList{
+            "flow a 2 100", "reply 5 2",    "reply 5 2",    "is a Confirmed", "flow b 3 100", "reply 5 1",
+            "reply 5 2",    "is b Altered", "flow c 1 100", "reply 5 2",      "is c Altered"};
         QTest::newRow("repeated requests answered each time")
             << QStringList{"ask a 4 1 100",  "ask b 4 1 100", "reply 4 1", "reply 4 1",   "is a Confirmed",
                            "is b Confirmed", "ask c 4 1 100", "reply 4 2", "is c Altered"};

@@ -134,7 +134,7 @@ QList<ComPortSession::Setting> ComPortSession::settingsOf(const LineSettings &se
 
 QList<ComPortSession::Setting> ComPortSession::flowOf(Control flow)
 {
-    QList<Setting> asked{{ComPortCommand::SetControl, quint32(Control::NoFlow)}};
+    QList<Setting> asked{{ComPortCommand::SetControl, quint32(Control::NoFlow), flow == Control::NoFlow}};
     if (flow != Control::NoFlow)
         asked.append({ComPortCommand::SetControl, quint32(flow)});
     return asked;
@@ -178,7 +178,8 @@ ComPortSession::Outcome ComPortSession::outcome(RequestId id, qint64 now)
 ComPortSession::Outcome ComPortSession::settle(const Request &request, qint64 now) const
 {
     for (qsizetype index = 0; index < request.asked.size(); ++index) {
-        if (request.answers.at(index) && *request.answers.at(index) != request.asked.at(index).value)
+        const Setting &asked = request.asked.at(index);
+        if (asked.judged && request.answers.at(index) && *request.answers.at(index) != asked.value)
             return Outcome::Altered;
     }
     if (std::all_of(request.answers.cbegin(), request.answers.cend(), [](const auto &a) { return a.has_value(); }))

@@ -40,11 +40,14 @@ public:
         TimedOut,  // not all answered in time, or no longer kept
     };
     // A COM-PORT command with the value it sets, which the server's reply
-    // repeats when it applied the value.
+    // repeats when it applied the value. A step on the way to a later value
+    // of the same command is not judged by its reply: a server may answer
+    // it only once the later one is in force, with that one's value.
     struct Setting
     {
         Telnet::ComPortCommand command;
         quint32 value;
+        bool judged = true;
     };
     // Requests kept at once; beyond it the oldest is given up as timed out.
     static constexpr int MaxRequests = 64;
