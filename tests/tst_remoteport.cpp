@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: LicenseRef-Draventa-freeware
-// Remote ports against a real ser2net on 127.0.0.1 that shares a
-// pseudo-terminal (with the pty rig preloaded, so that it has modem lines
-// wired back), and against a scripted server for what ser2net will not do
-// on demand: refuse, alter, garble and flood.
+// Remote ports against two real RFC 2217 servers on 127.0.0.1, ser2net and
+// pyserial's, that share a pseudo-terminal (with the pty rig preloaded, so
+// that it has modem lines wired back and tells what reached the port), and
+// against a scripted server for what they will not do on demand: refuse,
+// alter, garble and flood.
 
 #include "ptypair.h"
+#include "ptyrig.h"
 #include "stderrcapture.h"
 #include "windowtesting.h"
 
@@ -16,7 +18,9 @@
 #include "serial/steadyclock.h"
 #include "serial/telnetcodec.h"
 
+#include <QGroupBox>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSemaphore>
 #include <QStandardPaths>
 #include <QTcpServer>
@@ -47,36 +51,83 @@ QString addressOf(quint16 port)
     return QStringLiteral("rfc2217://127.0.0.1:%1").arg(port);
 }
 
-// ser2net sharing a device by RFC 2217 on 127.0.0.1.
-class Ser2net
+enum class ServerKind { Ser2net, Pyserial };
+
+// An RFC 2217 server sharing a pty on 127.0.0.1: ser2net, or pyserial's
+// PortManager. The rig preloaded into it wires the modem lines back and
+// reports what the server asked of the pty. A restart keeps the port.
+class RemoteServer
 {
 public:
-    explicit Ser2net(const QString &device)
-        : m_port(freePort())
+    RemoteServer(ServerKind kind, const QString &device)
+        : m_kind(kind)
+        , m_device(device)
     {
-        QFile config(m_directory.filePath(QStringLiteral("ser2net.yaml")));
+        m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    }
+    ~RemoteServer() { stop(); }
+
+    // Why this kind of server cannot run here, if it cannot.
+    static QString missing(ServerKind kind)
+    {
+        if (kind == ServerKind::Ser2net)
+            return QStandardPaths::findExecutable("ser2net").isEmpty() ? "ser2net is not installed" : "";
+        return QProcess::execute("/usr/bin/python3", {"-c", "import serial.rfc2217"}) != 0
+            ? "/usr/bin/python3 has no pyserial (python3-serial)"
+            : "";
+    }
+
+    QString address() const { return addressOf(m_port); }
+
+    // The far port's format, flow control and raised output lines.
+    QString farEnd() const
+    {
+        const std::optional<PtyRig::Report> report = PtyRig::readReport(m_directory.filePath("report"));
+        if (!report)
+            return QStringLiteral("nothing asked");
+        const tcflag_t c = report->cflag;
+        const char *const parities = (c & CMSPAR) ? "sm" : "eo";
+        QString text = QStringLiteral("%1,%2,%3")
+                           .arg(QChar((c & PARENB) ? parities[(c & PARODD) ? 1 : 0] : 'n'))
+                           .arg(5 + (c & CSIZE) / CS6)
+                           .arg((c & CSTOPB) ? 2 : 1);
+        const std::pair<bool, const char *> flags[] = {{report->iflag & IXON, " IXON"},
+                                                       {report->iflag & IXOFF, " IXOFF"},
+                                                       {c & CRTSCTS, " CRTSCTS"},
+                                                       {report->outputs.dtr, " DTR"},
+                                                       {report->outputs.rts, " RTS"}};
+        for (const auto &[on, name] : flags)
+            text += on ? name : "";
+        return text;
+    }
+
+    // Started and listening, or false.
+    bool start()
+    {
+        QFile::remove(m_directory.filePath("report")); // what the last run asked is old news
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("LD_PRELOAD", SERNIX_PTYRIG_PRELOAD);
+        environment.insert("SERNIX_RIG_REPORT", m_directory.filePath("report"));
+        m_server.setProcessEnvironment(environment);
+        if (m_kind == ServerKind::Pyserial) {
+            // It says its port once it listens.
+            m_server.start("/usr/bin/python3", {SERNIX_RFC2217_SERVER, m_device, QString::number(m_port)});
+            m_server.waitForReadyRead(PatienceMs);
+            m_port = m_server.readLine().trimmed().toUShort();
+            return m_port != 0;
+        }
+        m_port = m_port ? m_port : freePort();
+        QFile config(m_directory.filePath("ser2net.yaml"));
         if (!config.open(QIODevice::WriteOnly))
             qFatal("cannot write the ser2net configuration");
         config.write(QStringLiteral("connection: &sernix\n"
                                     "  accepter: telnet(rfc2217),tcp,127.0.0.1,%1\n"
                                     "  connector: serialdev,%2,9600n81,local\n")
                          .arg(m_port)
-                         .arg(device)
+                         .arg(m_device)
                          .toUtf8());
-    }
-    ~Ser2net() { stop(); }
-
-    QString address() const { return addressOf(m_port); }
-
-    // Started and listening, or false.
-    bool start()
-    {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(SERNIX_PTYRIG_PRELOAD));
-        m_server.setProcessEnvironment(environment);
-        m_server.start(QStringLiteral("ser2net"),
-                       {QStringLiteral("-n"), QStringLiteral("-d"), QStringLiteral("-c"),
-                        m_directory.filePath(QStringLiteral("ser2net.yaml"))});
+        config.close();
+        m_server.start("ser2net", {"-n", "-d", "-c", config.fileName()});
         m_server.waitForStarted();
         const QDeadlineTimer deadline(PatienceMs);
         // It says nothing when it listens: knock until it answers.
@@ -96,10 +147,20 @@ public:
     }
 
 private:
+    ServerKind m_kind;
+    QString m_device;
     QTemporaryDir m_directory;
-    quint16 m_port;
+    quint16 m_port = 0;
     QProcess m_server;
 };
+
+// The DCD, DSR and CTS counts in a connector panel's tooltip.
+QList<int> modemCounts(const QString &toolTip)
+{
+    static const QRegularExpression counts(QStringLiteral("DCD (\\d+), DSR (\\d+), CTS (\\d+)"));
+    const QRegularExpressionMatch match = counts.match(toolTip);
+    return {match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt()};
+}
 
 // A server that does what the test tells it to. It has a thread of its own:
 // the serial control reads only its own connection while it opens or waits
@@ -218,6 +279,7 @@ class RemotePortTest : public QObject, Fixture
 private Q_SLOTS:
     void cleanup() { finish(); }
 
+    void remoteLineThroughTheWindow_data();
     void remoteLineThroughTheWindow();
     void refusedOpening_data();
     void refusedOpening();
@@ -229,12 +291,20 @@ private Q_SLOTS:
     void onePickWaitsOnceForAllChannels();
 };
 
+void RemotePortTest::remoteLineThroughTheWindow_data()
+{
+    QTest::addColumn<ServerKind>("kind");
+    QTest::newRow("ser2net") << ServerKind::Ser2net;
+    QTest::newRow("pyserial") << ServerKind::Pyserial;
+}
+
 void RemotePortTest::remoteLineThroughTheWindow()
 {
-    if (QStandardPaths::findExecutable(QStringLiteral("ser2net")).isEmpty())
-        QSKIP("ser2net is not installed (scripts/test installs it)");
+    QFETCH(ServerKind, kind);
+    if (const QString missing = RemoteServer::missing(kind); !missing.isEmpty())
+        QSKIP(qPrintable(missing + " (scripts/test installs it)"));
     PtyPair pty;
-    Ser2net server(pty.slavePath());
+    RemoteServer server(kind, pty.slavePath());
     QVERIFY(server.start());
     Form1 &form = open({server.address()});
     const ChannelControls &channel = form.channel(1);
@@ -254,17 +324,26 @@ void RemotePortTest::remoteLineThroughTheWindow()
     QTRY_COMPARE_WITH_TIMEOUT((tick(), received += channel.pin(Pin::Rd)->Text()).toLatin1(), everyByte, PatienceMs);
     QCOMPARE(channel.deviceState->fullText(), QString());
 
-    // Speed and stop bits reach the pty; parity and data bits, which a pty
-    // drops, are confirmed in the server's replies, or they would be refused.
+    // What reaches the far port, not only what the server confirms: a pty
+    // drops parity and data size, but the rig in the server reports them.
+    // Mark and space come last: ser2net keeps CMSPAR once it was set.
     choose(channel.list(SettingRole::Speed), QStringLiteral("19200"));
     choose(channel.list(SettingRole::StopBits), QStringLiteral("2"));
-    choose(channel.list(SettingRole::Parity), QStringLiteral("e"));
-    choose(channel.list(SettingRole::DataBits), QStringLiteral("7"));
-    QCOMPARE(messages.take(), QStringList());
+    for (const QString format : {"n,7", "o,8", "e,7", "m,8", "s,7"}) {
+        choose(channel.list(SettingRole::Parity), format.left(1));
+        choose(channel.list(SettingRole::DataBits), format.right(1));
+        QCOMPARE(server.farEnd(), format + ",2");
+    }
     QCOMPARE(pty.slaveBaudRate(), 19200);
-    QVERIFY(pty.slaveTermios().c_cflag & CSTOPB);
     tick();
-    QCOMPARE(channel.captionLabel->text(), QStringLiteral("19200,e,7,2  comNone"));
+    QCOMPARE(channel.captionLabel->text(), QStringLiteral("19200,s,7,2  comNone"));
+    // Only the mode chosen is in force, though a server may merge them.
+    for (const auto &[handshaking, far] :
+         {std::pair{"1", " IXON IXOFF"}, {"2", " CRTSCTS"}, {"0", ""}, {"1", " IXON IXOFF"}}) {
+        choose(channel.list(SettingRole::Handshaking), handshaking);
+        QCOMPARE(server.farEnd(), QStringLiteral("s,7,2") + far);
+    }
+    QCOMPARE(messages.take(), QStringList());
     choose(channel.list(SettingRole::Handshaking), QStringLiteral("3")); // no RFC 2217 value
     QCOMPARE(messages.take(), QStringList{QStringLiteral("Unacceptable")});
 
@@ -277,19 +356,33 @@ void RemotePortTest::remoteLineThroughTheWindow()
     QTRY_COMPARE_WITH_TIMEOUT(inputs(), QStringList({"True", "True", "True"}), PatienceMs);
     click(channel.dtrButton);
     QTRY_COMPARE_WITH_TIMEOUT(inputs(), QStringList({"False", "False", "True"}), PatienceMs);
+    click(channel.rtsButton);
+    QTRY_COMPARE_WITH_TIMEOUT(inputs(), QStringList({"False", "False", "False"}), PatienceMs);
+    const QList<int> countsBefore = modemCounts(channel.connectorPanel->toolTip());
+    QVERIFY2(std::ranges::min(countsBefore) >= 1, qPrintable(channel.connectorPanel->toolTip()));
 
-    // The server goes and comes back: the channel waits, and carries on.
+    // The server goes and comes back, opening the port afresh: the channel
+    // waits, and puts back what it had; the line-event counts carry on.
     server.stop();
     QTRY_COMPARE_WITH_TIMEOUT((tick(), channel.deviceState->fullText()), QStringLiteral("lost, reconnecting"),
                               PatienceMs);
     QCOMPARE(inputs(), QStringList({"False", "False", "False"}));
     QVERIFY(server.start());
     QTRY_COMPARE_WITH_TIMEOUT((tick(), channel.deviceState->fullText()), QString(), PatienceMs);
+    QTRY_COMPARE_WITH_TIMEOUT(server.farEnd(), QStringLiteral("s,7,2 IXON IXOFF"), PatienceMs);
+    QCOMPARE(pty.slaveBaudRate(), 19200);
+    click(channel.rtsButton);
     QTRY_COMPARE_WITH_TIMEOUT(inputs(), QStringList({"False", "False", "True"}), PatienceMs);
+    const QList<int> countsAfter = modemCounts(channel.connectorPanel->toolTip());
+    for (qsizetype line = 0; line < countsBefore.size(); ++line)
+        QVERIFY2(countsAfter[line] >= countsBefore[line], qPrintable(channel.connectorPanel->toolTip()));
+    choose(channel.list(SettingRole::Handshaking), QStringLiteral("0"));
+    QCOMPARE(server.farEnd(), QStringLiteral("s,7,2 RTS"));
     pty.writeToMaster("back");
     received.clear();
     QTRY_COMPARE_WITH_TIMEOUT((tick(), received += channel.pin(Pin::Rd)->Text()), QStringLiteral("back"), PatienceMs);
     QCOMPARE(channel.enableBox->Value(), EnableBox::Ticked);
+    QCOMPARE(messages.take(), QStringList());
 }
 
 void RemotePortTest::refusedOpening_data()

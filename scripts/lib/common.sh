@@ -9,9 +9,10 @@ BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
 # so that text renders under the offscreen platform too.
 BUILD_PACKAGES=(cmake make g++ pkgconf qt6-base-dev qt6-serialport-dev libgl-dev
                 libqt6serialport6 fonts-dejavu-core)
-# What the tests start besides the program: an RFC 2217 server for remote ports,
-# and two readers of the recorded line files.
-TEST_PACKAGES=(ser2net gtkwave sigrok-cli)
+# What the tests start besides the program: two RFC 2217 servers for remote
+# ports (ser2net, and pyserial's under /usr/bin/python3), and two readers of
+# the recorded line files.
+TEST_PACKAGES=(ser2net python3-serial gtkwave sigrok-cli)
 # What the benchmarks start besides the program: the same server, for remote lines,
 # and Python for the hostile server.
 BENCH_PACKAGES=(ser2net python3)

@@ -5,17 +5,22 @@
 #include "ptypair.h"
 
 #include <QFile>
+#include <QStringList>
 
 #include <atomic>
 #include <cerrno>
 #include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <linux/serial.h>
 #include <map>
 #include <mutex>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <unistd.h>
 
 using namespace Sernix::Rig;
 
@@ -27,6 +32,10 @@ struct DeviceState
     PtyRig::Outputs outputs{.dtr = true, .rts = true};
     PtyRig::InputOverrides forced;
     std::optional<termios> requested;
+    // The input and control modes last asked, by tcsetattr or the kernel's
+    // set requests, for the report out of process.
+    tcflag_t askedIflag = 0;
+    tcflag_t askedCflag = 0;
     std::function<bool(const termios &)> refuse;
     // What TIOCGICOUNT reports: like the kernel's, they run from the
     // device's creation and across openings.
@@ -86,6 +95,29 @@ auto withState(dev_t device, Use &&use)
     return use(devices()[device]);
 }
 
+// A rig preloaded into another program tells a test what that program last
+// asked of a slave: the file named by SERNIX_RIG_REPORT is replaced on each
+// request, so a reader never sees half of it.
+void reportOutOfProcess(dev_t device)
+{
+    static const char *const path = std::getenv("SERNIX_RIG_REPORT");
+    if (!path)
+        return;
+    char text[64];
+    const int length = withState(device, [&](const DeviceState &state) {
+        return std::snprintf(text, sizeof text, "%u %u %d\n", state.askedIflag, state.askedCflag, state.modemBits());
+    });
+    char temporary[4096];
+    std::snprintf(temporary, sizeof temporary, "%s.new", path);
+    const int fd = ::open(temporary, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd == -1)
+        return;
+    const bool written = ::write(fd, text, std::size_t(length)) == length;
+    ::close(fd);
+    if (written)
+        ::rename(temporary, path);
+}
+
 std::optional<dev_t> ptySlaveDevice(int fd)
 {
     if (!rigEnabled.load())
@@ -143,6 +175,8 @@ int handleModemRequest(dev_t device, unsigned long request, int *bits)
         else
             state.setModemBits(state.modemBits() & ~*bits);
     });
+    if (request != TIOCMGET)
+        reportOutOfProcess(device);
     return 0;
 }
 
@@ -160,9 +194,11 @@ void reportRequestedFormat(dev_t device, tcflag_t &cflag)
     });
 }
 
-void recordRequestedFormat(dev_t device, tcflag_t cflag)
+void recordRequestedFormat(dev_t device, tcflag_t iflag, tcflag_t cflag)
 {
     withState(device, [&](DeviceState &state) {
+        state.askedIflag = iflag;
+        state.askedCflag = cflag;
         if (state.requested)
             state.requested->c_cflag = (state.requested->c_cflag & ~formatBits) | (cflag & formatBits);
     });
@@ -224,6 +260,20 @@ void refuseTermios(const PtyPair &pty, std::function<bool(const termios &)> refu
     withState(pty.slaveDevice(), [&](DeviceState &state) { state.refuse = std::move(refuse); });
 }
 
+std::optional<Report> readReport(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QStringList fields = QString::fromLatin1(file.readAll()).simplified().split(u' ');
+    if (fields.size() != 3)
+        return std::nullopt;
+    const int bits = fields[2].toInt();
+    return Report{.iflag = fields[0].toUInt(),
+                  .cflag = fields[1].toUInt(),
+                  .outputs = {.dtr = (bits & TIOCM_DTR) != 0, .rts = (bits & TIOCM_RTS) != 0}};
+}
+
 void forgetDevice(dev_t device)
 {
     std::lock_guard lock(stateMutex);
@@ -274,7 +324,9 @@ extern "C" int ioctl(int fd, unsigned long request, ...) noexcept
     else if (isGetTermios(request))
         reportRequestedFormat(*device, kernelCflag(argument));
     else
-        recordRequestedFormat(*device, kernelCflag(argument));
+        recordRequestedFormat(*device, static_cast<tcflag_t *>(argument)[0], kernelCflag(argument));
+    if (!isGetTermios(request))
+        reportOutOfProcess(*device);
     return result;
 }
 
@@ -312,7 +364,13 @@ extern "C" int tcsetattr(int fd, int when, const termios *tio) noexcept
             result = 0;
         }
     }
-    if (result == 0)
-        withState(*device, [&](DeviceState &state) { state.requested = *tio; });
+    if (result == 0) {
+        withState(*device, [&](DeviceState &state) {
+            state.requested = *tio;
+            state.askedIflag = tio->c_iflag;
+            state.askedCflag = tio->c_cflag;
+        });
+        reportOutOfProcess(*device);
+    }
     return result;
 }

@@ -63,6 +63,17 @@ Outputs outputs(const PtyPair &pty);
 // The termios the program last asked for on the slave, if it asked.
 std::optional<termios> requestedTermios(const PtyPair &pty);
 
+// What a rig preloaded into another program (a server sharing a pty) saw that
+// program last ask of a slave: start it with SERNIX_RIG_REPORT naming a file,
+// which the rig rewrites on each termios or modem line request.
+struct Report
+{
+    tcflag_t iflag = 0;
+    tcflag_t cflag = 0;
+    Outputs outputs;
+};
+std::optional<Report> readReport(const QString &path);
+
 // Makes tcsetattr on the slave fail with EINVAL whenever refuse() says so, as
 // a driver refusing a setting would. An empty function lifts the refusal.
 void refuseTermios(const PtyPair &pty, std::function<bool(const termios &)> refuse);
