@@ -24,10 +24,15 @@ QString readInput(MSComm &comm, qsizetype count)
     return received;
 }
 
+// The frame the driver was asked for; without PARENB, the kind of parity
+// (PARODD, CMSPAR) means nothing to it and is left out.
 tcflag_t requestedFormat(const PtyPair &pty)
 {
     const std::optional<termios> requested = PtyRig::requestedTermios(pty);
-    return requested ? requested->c_cflag & (CSIZE | PARENB | PARODD | CSTOPB) : ~tcflag_t(0);
+    if (!requested)
+        return ~tcflag_t(0);
+    const tcflag_t parity = requested->c_cflag & PARENB ? PARENB | PARODD | CMSPAR : 0;
+    return requested->c_cflag & (CSIZE | CSTOPB | parity);
 }
 
 } // namespace
@@ -57,12 +62,16 @@ private slots:
         MSComm comm(1, pty.slavePath());
         comm.setPortOpen(true);
 
-        comm.setSettings(QStringLiteral("12345,O,7,2"));
-        QCOMPARE(pty.slaveBaudRate(), 12345);
-        QCOMPARE(requestedFormat(pty), tcflag_t(CS7 | PARENB | PARODD | CSTOPB));
-        comm.setSettings(QStringLiteral("19200,e,8,1"));
-        QCOMPARE(pty.slaveBaudRate(), 19200);
-        QCOMPARE(requestedFormat(pty), tcflag_t(CS8 | PARENB));
+        // Each parity and data size as the driver is asked for it; mark and
+        // space are odd and even parity stuck (CMSPAR).
+        for (auto [settings, speed, format] :
+             {std::tuple{"12345,O,7,2", 12345, CS7 | PARENB | PARODD | CSTOPB}, std::tuple{"4800,n,7,1", 4800, CS7},
+              std::tuple{"1200,m,5,1", 1200, CS5 | PARENB | PARODD | CMSPAR},
+              std::tuple{"2400,s,6,1", 2400, CS6 | PARENB | CMSPAR}, std::tuple{"19200,e,8,1", 19200, CS8 | PARENB}}) {
+            comm.setSettings(QLatin1String(settings));
+            QCOMPARE(pty.slaveBaudRate(), speed);
+            QCOMPARE(requestedFormat(pty), tcflag_t(format));
+        }
 
         // The driver refuses two stop bits after speed, data bits and parity went
         // through: the whole change is undone.

@@ -13,6 +13,11 @@
 #include <poll.h>
 #include <sys/stat.h>
 #endif
+#ifdef Q_OS_LINUX
+#include <cerrno>
+#include <cstring>
+#include <termios.h>
+#endif
 
 namespace MSCommLib {
 
@@ -59,6 +64,23 @@ QSerialPort::FlowControl qtFlowControl(Handshake handshake)
         return QSerialPort::SoftwareControl;
     return QSerialPort::NoFlowControl;
 }
+
+#ifdef Q_OS_LINUX
+// Qt sets CMSPAR (stick parity) for mark and space but leaves it set when
+// even or odd parity follows, so the line would stay at mark or space.
+QString clearStickParity(int descriptor)
+{
+    termios tio;
+    if (::tcgetattr(descriptor, &tio) == -1)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    if ((tio.c_cflag & CMSPAR) == 0)
+        return {};
+    tio.c_cflag &= ~CMSPAR;
+    if (::tcsetattr(descriptor, TCSANOW, &tio) == -1)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    return {};
+}
+#endif
 
 bool meansDeviceGone(QSerialPort::SerialPortError error)
 {
@@ -275,7 +297,13 @@ QString SerialPortBackend::applySettings(const LineSettings &settings)
     const bool applied = m_port.setBaudRate(settings.baudRate)
         && m_port.setDataBits(QSerialPort::DataBits(settings.dataBits)) && m_port.setParity(qtParity(settings.parity))
         && m_port.setStopBits(qtStopBits(settings.stopBits));
-    return applied ? QString() : m_port.errorString();
+    if (!applied)
+        return m_port.errorString();
+#ifdef Q_OS_LINUX
+    if (settings.parity != LineSettings::Parity::Mark && settings.parity != LineSettings::Parity::Space)
+        return clearStickParity(m_port.handle());
+#endif
+    return {};
 }
 
 QString SerialPortBackend::applyHandshake(Handshake handshake)
