@@ -19,7 +19,7 @@ public:
             qFatal("no temporary folder for the test's home");
         const QByteArray home = QFile::encodeName(m_directory.path());
         qputenv("HOME", home);
-        for (const auto [variable, folder] :
+        for (const auto &[variable, folder] :
              {std::pair{"XDG_CONFIG_HOME", "/.config"}, std::pair{"XDG_CACHE_HOME", "/.cache"},
               std::pair{"XDG_DATA_HOME", "/.local/share"}, std::pair{"XDG_STATE_HOME", "/.local/state"}})
             qputenv(variable, home + folder);
