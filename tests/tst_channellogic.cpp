@@ -10,10 +10,13 @@
 #include "controls/pintextbox.h"
 #include "controls/pulsemark.h"
 #include "controls/shapeindicator.h"
+#include "record/record.h"
+#include "serial/kernelcounters.h"
 #include "window/application.h"
 
 #include <QGroupBox>
 #include <QMenu>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace Sernix::Controls;
@@ -299,6 +302,128 @@ private Q_SLOTS:
         other.Timer1_Timer();
         QCOMPARE(other.channel(1).lineEvents->fullText(), QStringLiteral("no counters"));
         QCOMPARE(other.channel(1).connectorPanel->toolTip(), QStringLiteral("no counters"));
+    }
+
+    // The plug's wiring moves DCD and DSR together; here each input moves on
+    // its own, and only its own pin, ring, count and record entry show it.
+    void eachInputOnItsOwn_data()
+    {
+        // At a look after a pulse, then after a rise: the rings and levels of
+        // pins 1 6 8 ('?' where colour and text disagree), the modem counts,
+        // and what the record took.
+        QTest::addColumn<int>("line");
+        QTest::addColumn<QStringList>("looks");
+        QTest::newRow("DCD") << 0
+                             << QStringList{"o-- FFF DCD 2, DSR 0, CTS 0, RI 0|pulse DCD 2",
+                                            "--- TFF DCD 3, DSR 0, CTS 0, RI 0|DCD 1"};
+        QTest::newRow("DSR") << 1
+                             << QStringList{"-o- FFF DCD 0, DSR 2, CTS 0, RI 0|pulse DSR 2",
+                                            "--- FTF DCD 0, DSR 3, CTS 0, RI 0|DSR 1"};
+        QTest::newRow("CTS") << 2
+                             << QStringList{"--o FFF DCD 0, DSR 0, CTS 2, RI 0|pulse CTS 2",
+                                            "--- FFT DCD 0, DSR 0, CTS 3, RI 0|CTS 1"};
+        // A ring counts once, as it ends; RI is recorded, never marked nor shown.
+        QTest::newRow("RI") << 3
+                            << QStringList{"--- FFF DCD 0, DSR 0, CTS 0, RI 1|pulse RI 1",
+                                           "--- FFF DCD 0, DSR 0, CTS 0, RI 1|RI 1"};
+    }
+
+    void eachInputOnItsOwn()
+    {
+        QFETCH(int, line);
+        QFETCH(QStringList, looks);
+        PtyPair pty;
+        Form1 &form = open({QString(), QString(), QString(), pty.slavePath()});
+        const ChannelControls &channel = form.channel(4);
+        click(channel.enableBox);
+        form.Timer1_Timer();
+        const auto raise = [&](bool on) {
+            std::array<std::optional<bool>, 4> lines;
+            lines.at(line) = on;
+            PtyRig::forceInputs(pty, {.dcd = lines[0], .dsr = lines[1], .cts = lines[2], .ri = lines[3]});
+        };
+        const auto look = [&] {
+            const quint64 before = form.record().lastSequence();
+            form.Timer1_Timer();
+            QString seen;
+            for (Pin pin : {Pin::Dcd, Pin::Dsr, Pin::Cts})
+                seen += channel.pulseMark(pin)->isHidden() ? u'-' : u'o';
+            seen += u' ';
+            for (Pin pin : {Pin::Dcd, Pin::Dsr, Pin::Cts}) {
+                const bool on = channel.pin(pin)->Text() == QLatin1String("True");
+                seen += (channel.pinIndicator(pin)->BackColor() == OleColors::Green) != on ? u'?' : on ? u'T' : u'F';
+            }
+            seen += u' ' + channel.connectorPanel->toolTip().section(u';', 0, 0);
+            for (const auto &event : form.record().after(Sernix::Record::Category::Lines, before))
+                seen +=
+                    u'|' + (Sernix::Record::eventName(event.kind) + u' ' + event.value + u' ' + event.text).trimmed();
+            return seen;
+        };
+        raise(true);
+        raise(false);
+        QCOMPARE(look(), looks[0]);
+        raise(true);
+        QCOMPARE(look(), looks[1]);
+    }
+
+    // What a port's driver cannot count reads "not counted", never 0. The
+    // driver is found through sysfs, where a pty is given one for the test.
+    void uncountedEventsAreSaidSo_data()
+    {
+        // The driver (empty: a built-in UART), the handshaking, and after a
+        // pulse on every input and one error of each kind: the rings of pins
+        // 1 6 8, the errors label, and the tooltip ("-" for "not counted").
+        QTest::addColumn<QString>("driver");
+        QTest::addColumn<QString>("handshaking");
+        QTest::addColumn<QString>("shown");
+        const QString errors = "framing 1  parity 1  overrun 1  break 1|";
+        QTest::newRow("CDC-ACM") << "cdc_acm"
+                                 << "0"
+                                 << "oo- " + errors
+                + "DCD 2, DSR 2, CTS -, RI 1; framing 1, parity 1, overrun 1, break 1";
+        QTest::newRow("CP210x") << "cp210x"
+                                << "0"
+                                << "--- |DCD -, DSR -, CTS -, RI -; framing -, parity -, overrun -, break -";
+        QTest::newRow("another driver") << "ftdi_sio"
+                                        << "0"
+                                        << "ooo " + errors
+                + "DCD 2, DSR 2, CTS 2, RI 1; framing 1, parity 1, overrun 1, break 1";
+        QTest::newRow("UART, XON/XOFF") << QString() << "1"
+                                        << "--- " + errors
+                + "DCD -, DSR -, CTS -, RI -; framing 1, parity 1, overrun 1, break 1";
+        QTest::newRow("UART, RTS/CTS") << QString() << "2"
+                                       << "ooo " + errors
+                + "DCD 2, DSR 2, CTS 2, RI 1; framing 1, parity 1, overrun 1, break 1";
+    }
+
+    void uncountedEventsAreSaidSo()
+    {
+        QFETCH(QString, driver);
+        QFETCH(QString, handshaking);
+        QFETCH(QString, shown);
+        PtyPair pty;
+        const QTemporaryDir sysfs;
+        const QString node = sysfs.filePath(QFileInfo(pty.slavePath()).fileName());
+        QVERIFY(QDir().mkpath(node + "/device") && QDir().mkpath(sysfs.filePath("drivers/" + driver)));
+        QVERIFY(driver.isEmpty() ? QFile(node + "/type").open(QIODevice::WriteOnly)
+                                 : QFile::link(sysfs.filePath("drivers/" + driver), node + "/device/driver"));
+        MSCommLib::KernelCounters::setSysfsTtyRoot(sysfs.path());
+        Form1 &form = open({pty.slavePath()});
+        const ChannelControls &channel = form.channel(1);
+        PtyRig::forceInputs(pty, {false, false, false, false});
+        click(channel.enableBox);
+        MSCommLib::KernelCounters::setSysfsTtyRoot(QStringLiteral("/sys/class/tty"));
+        choose(channel.list(SettingRole::Handshaking), handshaking);
+        form.Timer1_Timer();
+        PtyRig::forceInputs(pty, {true, true, true, true});
+        PtyRig::forceInputs(pty, {false, false, false, false});
+        PtyRig::receiveErrors(pty, {1, 1, 1, 1});
+        form.Timer1_Timer();
+        QString seen;
+        for (Pin pin : {Pin::Dcd, Pin::Dsr, Pin::Cts})
+            seen += channel.pulseMark(pin)->isHidden() ? u'-' : u'o';
+        seen += u' ' + channel.lineEvents->fullText() + u'|' + channel.connectorPanel->toolTip();
+        QCOMPARE(seen.replace(QLatin1String("not counted"), QLatin1String("-")), shown);
     }
 };
 

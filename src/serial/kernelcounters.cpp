@@ -27,12 +27,23 @@ constexpr DriverCounts PartialCounters[] = {
     {"cdc_acm", {.dcd = true, .dsr = true, .cts = false, .ri = true, .errors = true}}, // CDC-ACM has no CTS
 };
 
+QString &sysfsTtyRoot()
+{
+    static QString root = QStringLiteral("/sys/class/tty");
+    return root;
+}
+
 } // namespace
+
+void KernelCounters::setSysfsTtyRoot(const QString &root)
+{
+    sysfsTtyRoot() = root;
+}
 
 KernelCounters::KernelCounters(const QString &devicePath)
 {
     const QString node = QFileInfo(QFileInfo(devicePath).canonicalFilePath()).fileName();
-    const QString tty = QStringLiteral("/sys/class/tty/%1").arg(node);
+    const QString tty = sysfsTtyRoot() + u'/' + node;
     // Only serial-core UARTs have a "type" attribute.
     m_serialCore = QFileInfo::exists(tty + QStringLiteral("/type"));
     const QString driver = QFileInfo(QFileInfo(tty + QStringLiteral("/device/driver")).canonicalFilePath()).fileName();

@@ -24,6 +24,11 @@ public:
     // UART needs to count modem transitions (see README).
     std::optional<LineCounts> read(int descriptor, bool hardwareFlow) const;
 
+    // Where the kernel describes its tty devices (/sys/class/tty). A test
+    // seam: a test points it at a folder of its own, where a pseudo-terminal
+    // can be given the "driver" link of a USB adapter or a UART's "type".
+    static void setSysfsTtyRoot(const QString &root);
+
     // Which of the counters the driver moves.
     struct Counted
     {
