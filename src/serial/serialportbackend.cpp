@@ -65,22 +65,28 @@ QSerialPort::FlowControl qtFlowControl(Handshake handshake)
     return QSerialPort::NoFlowControl;
 }
 
-#ifdef Q_OS_LINUX
 // Qt sets CMSPAR (stick parity) for mark and space but leaves it set when
-// even or odd parity follows, so the line would stay at mark or space.
-QString clearStickParity(int descriptor)
+// even or odd parity follows, or when an earlier program left the port so:
+// the line would stay at mark or space. Returns the system's reason on failure.
+QString clearStickParity(QSerialPort &port, LineSettings::Parity parity)
 {
+#ifdef Q_OS_LINUX
+    if (!port.isOpen() || parity == LineSettings::Parity::Mark || parity == LineSettings::Parity::Space)
+        return {};
     termios tio;
-    if (::tcgetattr(descriptor, &tio) == -1)
+    if (::tcgetattr(port.handle(), &tio) == -1)
         return QString::fromLocal8Bit(std::strerror(errno));
     if ((tio.c_cflag & CMSPAR) == 0)
         return {};
     tio.c_cflag &= ~CMSPAR;
-    if (::tcsetattr(descriptor, TCSANOW, &tio) == -1)
+    if (::tcsetattr(port.handle(), TCSANOW, &tio) == -1)
         return QString::fromLocal8Bit(std::strerror(errno));
+#else
+    Q_UNUSED(port);
+    Q_UNUSED(parity);
+#endif
     return {};
 }
-#endif
 
 bool meansDeviceGone(QSerialPort::SerialPortError error)
 {
@@ -176,12 +182,13 @@ QString SerialPortBackend::openDevice(const LineSettings &settings, Handshake ha
             reason = QStringLiteral("in use by another program or channel (%1)").arg(reason);
         return reason;
     }
-    if (handshake == Handshake::RtsXonXoff) {
+    if (handshake == Handshake::RtsXonXoff)
         reason = addSoftwareFlowControl(m_port);
-        if (!reason.isEmpty()) {
-            m_port.close();
-            return reason;
-        }
+    if (reason.isEmpty())
+        reason = clearStickParity(m_port, settings.parity);
+    if (!reason.isEmpty()) {
+        m_port.close();
+        return reason;
     }
     m_state = State::Held;
     m_counters.emplace(m_deviceName);
@@ -297,13 +304,7 @@ QString SerialPortBackend::applySettings(const LineSettings &settings)
     const bool applied = m_port.setBaudRate(settings.baudRate)
         && m_port.setDataBits(QSerialPort::DataBits(settings.dataBits)) && m_port.setParity(qtParity(settings.parity))
         && m_port.setStopBits(qtStopBits(settings.stopBits));
-    if (!applied)
-        return m_port.errorString();
-#ifdef Q_OS_LINUX
-    if (settings.parity != LineSettings::Parity::Mark && settings.parity != LineSettings::Parity::Space)
-        return clearStickParity(m_port.handle());
-#endif
-    return {};
+    return applied ? clearStickParity(m_port, settings.parity) : m_port.errorString();
 }
 
 QString SerialPortBackend::applyHandshake(Handshake handshake)
