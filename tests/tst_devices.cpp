@@ -131,8 +131,11 @@ void DevicesTest::pulledDeviceReadsFalseAndComesBackByItself()
     const ChannelControls &channel = form.channel(1);
     click(channel.enableBox);
     click(channel.dtrButton);
+    PtyRig::receiveErrors(device.pty(), {.framing = 2});
     form.Timer1_Timer();
     QCOMPARE(channel.pin(Pin::Dcd)->Text(), QStringLiteral("True"));
+    const QString counts = channel.connectorPanel->toolTip();
+    QCOMPARE(counts, QStringLiteral("DCD 1, DSR 1, CTS 0, RI 0; framing 2, parity 0, overrun 0, break 0"));
 
     const StderrCapture diagnostics;
     device.unplug();
@@ -153,7 +156,10 @@ void DevicesTest::pulledDeviceReadsFalseAndComesBackByItself()
         QStringLiteral("COM1: %1 lost; waiting for it to return").arg(device.path()).toLocal8Bit()));
 
     // Chosen while the device is away: kept, not refused, and applied on its return.
-    choose(channel.list(SettingRole::Speed), QStringLiteral("19200"));
+    channel.list(SettingRole::Speed)->setCurrentText(QStringLiteral("19200"));
+    channel.list(SettingRole::Parity)->setCurrentText(QStringLiteral("m"));
+    channel.list(SettingRole::DataBits)->setCurrentText(QStringLiteral("7"));
+    choose(channel.list(SettingRole::Handshaking), QStringLiteral("1"));
     click(channel.dtrButton);
     click(channel.rtsButton);
     QVERIFY(messages.take().isEmpty());
@@ -162,6 +168,10 @@ void DevicesTest::pulledDeviceReadsFalseAndComesBackByItself()
     QTRY_COMPARE_WITH_TIMEOUT((form.Timer1_Timer(), channel.deviceState->text()), QString(), ReturnDeadlineMs);
     QCOMPARE(channel.enableBox->Value(), EnableBox::Ticked);
     QCOMPARE(device.pty().slaveBaudRate(), 19200);
+    QCOMPARE(PtyRig::requestedTermios(device.pty())->c_cflag & (CSIZE | PARENB | PARODD | CMSPAR),
+             tcflag_t(CS7 | PARENB | PARODD | CMSPAR));
+    const termios line = device.pty().slaveTermios();
+    QVERIFY((line.c_iflag & IXON) && (line.c_iflag & IXOFF) && !(line.c_cflag & CRTSCTS));
     QCOMPARE(PtyRig::outputs(device.pty()).dtr, false);
     QCOMPARE(PtyRig::outputs(device.pty()).rts, true);
     QVERIFY(diagnostics.text().contains(QStringLiteral("COM1: %1 is back").arg(device.path()).toLocal8Bit()));
@@ -169,6 +179,7 @@ void DevicesTest::pulledDeviceReadsFalseAndComesBackByItself()
     QString received;
     QTRY_COMPARE((form.Timer1_Timer(), received += channel.pin(Pin::Rd)->Text()), QStringLiteral("live"));
     QCOMPARE(channel.pin(Pin::Cts)->Text(), QStringLiteral("True"));
+    QCOMPARE(channel.connectorPanel->toolTip(), counts); // the counts carry on
 }
 
 void DevicesTest::anotherAdapterAtThePathIsNotTakenForTheFirst()
