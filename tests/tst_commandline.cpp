@@ -34,6 +34,48 @@ private Q_SLOTS:
         QVERIFY(!CommandLine::parse(QStringList{"sernix"} + arguments).error.isEmpty());
     }
 
+    // The program before any window: what it returns and a piece of what it
+    // prints ('@' stands for a folder of the test's), with or without a display.
+    void exitStatusAndMessages_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("display");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("said");
+        QTest::newRow("version") << QStringList{"-v"} << true << 0 << QByteArray("sernix " SERNIX_DISPLAY_VERSION "\n");
+        QTest::newRow("help") << QStringList{"--help"} << true << 0 << QByteArray("--list-ports");
+        QTest::newRow("wrong line") << QStringList{"--open", "5"} << true << 2 << QByteArray("Try 'sernix --help'.");
+        QTest::newRow("no display") << QStringList{} << false << 1 << QByteArray("sernix: no display");
+        QTest::newRow("picture, no display") << QStringList{"--screenshot", "@/w.png"} << false << 0 << QByteArray();
+        QTest::newRow("picture not written")
+            << QStringList{"--screenshot", "@/none/w.png"} << true << 1 << QByteArray("cannot write @/none/w.png");
+    }
+
+    void exitStatusAndMessages()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, display);
+        QFETCH(int, status);
+        QFETCH(QByteArray, said);
+        QTemporaryDir dir;
+        arguments.replaceInStrings(QStringLiteral("@"), dir.path());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        if (!display) {
+            for (const char *variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+                environment.remove(QLatin1String(variable));
+        }
+        for (const char *channel : {"--com1", "--com2", "--com3", "--com4"}) // no test reaches a real port
+            arguments << QLatin1String(channel) << QStringLiteral("/dev/sernix-test-absent");
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.start(QStringLiteral(SERNIX_PROGRAM_PATH), arguments);
+        QVERIFY(program.waitForFinished(20000));
+        QCOMPARE(program.exitCode(), status);
+        const QByteArray output = program.readAllStandardOutput() + program.readAllStandardError();
+        QVERIFY2(output.contains(said.replace('@', QFile::encodeName(dir.path()))), output.constData());
+        QCOMPARE(QFileInfo::exists(dir.filePath("w.png")), status == 0 && arguments.contains("--screenshot"));
+    }
+
     // The program itself: --open ticks the channel it names, so its port
     // opens, and --transmit fills that channel's box, so the text goes out on
     // the timer's ticks (at 0.3, 0.9 and 1.5 s, so one is written out well
