@@ -113,6 +113,7 @@ private Q_SLOTS:
 
     void pulledDeviceReadsFalseAndComesBackByItself();
     void anotherAdapterAtThePathIsNotTakenForTheFirst();
+    void untickingEndsTheWaitForADevice();
     void deviceChosenInTheMenuIsKeptForTheNextStart();
     void menuChangesNothingWhileTheChannelIsOn();
     void unusableSettingsAreIgnoredAndLeftAsTheyAre_data();
@@ -206,6 +207,23 @@ void DevicesTest::anotherAdapterAtThePathIsNotTakenForTheFirst()
     QTRY_COMPARE_WITH_TIMEOUT(port.deviceState(), MSCommLib::DeviceState::Present, ReturnDeadlineMs);
 }
 
+void DevicesTest::untickingEndsTheWaitForADevice()
+{
+    Pluggable device;
+    Form1 &form = open({device.path()});
+    const ChannelControls &channel = form.channel(1);
+    click(channel.enableBox);
+    const StderrCapture diagnostics;
+    device.unplug();
+    QTRY_COMPARE_WITH_TIMEOUT((form.Timer1_Timer(), channel.deviceState->text()), QStringLiteral("device lost"),
+                              ReturnDeadlineMs);
+    click(channel.enableBox);
+    form.Timer1_Timer();
+    QCOMPARE(channel.deviceState->text(), QString());
+    QVERIFY(!form.MSComm1.PortOpen());
+    QVERIFY(!form.MSComm1.findChild<QTimer *>(QStringLiteral("returnLook"))->isActive());
+}
+
 void DevicesTest::deviceChosenInTheMenuIsKeptForTheNextStart()
 {
     Pluggable device;
@@ -219,6 +237,9 @@ void DevicesTest::deviceChosenInTheMenuIsKeptForTheNextStart()
     menu->close();
     QCOMPARE(form->MSComm1.deviceName(), device.path());
     QVERIFY(toolTipOf(form->channel(1).enableBox).contains(QStringLiteral("Test adapter")));
+    menu = openDeviceMenu(form->channel(2).enableBox);
+    QVERIFY(actionStartingWith(menu, device.path())->text().endsWith(QStringLiteral("(bound to Com1)")));
+    menu->close();
 
     // The next start opens the device chosen, unless --com1 names another.
     window.reset();
@@ -233,6 +254,14 @@ void DevicesTest::deviceChosenInTheMenuIsKeptForTheNextStart()
     form = &open(DeviceBindings::forStart({QStringLiteral("loopback")}));
     QCOMPARE(form->MSComm1.deviceName(), QStringLiteral("loopback"));
     QCOMPARE(DeviceBindings::load().at(0), device.path()); // --com1 is for this run only
+    MSCommLib::setPortCatalogue({[] { return QList<MSCommLib::PortDescription>{}; }, {}});
+    window.reset();
+    form = &open(DeviceBindings::forStart({}));
+    menu = openDeviceMenu(form->channel(1).enableBox);
+    const QAction *absent = actionStartingWith(menu, device.path());
+    QVERIFY(absent->isChecked());
+    QCOMPARE(absent->text(), device.path() + QStringLiteral("  (not found now)"));
+    menu->close();
 
     // "Default" forgets the binding.
     menu = openDeviceMenu(form->channel(1).connectorPanel);
