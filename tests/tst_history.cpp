@@ -17,6 +17,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <memory>
+
 using namespace Sernix::Controls;
 using namespace Sernix::Rig;
 using namespace Sernix::Window;
@@ -192,29 +194,38 @@ private Q_SLOTS:
     {
         QFETCH(QString, name);
         QTemporaryDir dir;
-        Sernix::Record::Record record;
-        Sernix::Record::Recordings recordings(record);
-        QCOMPARE(recordings.start(dir.filePath(QStringLiteral("live-") + name)), QString());
-        // A VCD counts from its start: the recording's began within the record's first
-        // millisecond, and the times lie late in theirs, so both files round them alike.
-        QVERIFY(record.now() < 900);
-        const qint64 base = (record.now() / Ms + 100) * Ms + 900;
-        record.append(1, Kind::On, QStringLiteral("loopback"), QStringLiteral("9600,n,8,1 0"), {}, base);
+        // A VCD counts from its start: when the recording's begins within the
+        // record's first millisecond and the times lie late in theirs, both
+        // files round them alike. A slower start (a loaded machine) is retried.
+        std::unique_ptr<Sernix::Record::Record> record;
+        std::unique_ptr<Sernix::Record::Recordings> recordings;
+        QString livePath;
+        for (int attempt = 0; attempt < 50 && (!record || record->now() >= 900); ++attempt) {
+            recordings.reset();
+            record = std::make_unique<Sernix::Record::Record>();
+            recordings = std::make_unique<Sernix::Record::Recordings>(*record);
+            livePath = dir.filePath(QStringLiteral("live%1-").arg(attempt) + name);
+            QCOMPARE(recordings->start(livePath), QString());
+        }
+        if (record->now() >= 900)
+            QSKIP("no recording began within the first millisecond of its record");
+        const qint64 base = (record->now() / Ms + 100) * Ms + 900;
+        record->append(1, Kind::On, QStringLiteral("loopback"), QStringLiteral("9600,n,8,1 0"), {}, base);
         for (Kind line : {Kind::Dcd, Kind::Dsr, Kind::Cts, Kind::Ri, Kind::Dtr, Kind::Rts})
-            record.append(1, line, QStringLiteral("1"), {}, {}, base + 5 * Ms);
-        record.append(1, Kind::Pulse, QStringLiteral("DSR"), QStringLiteral("4"), {}, base + 90 * Ms);
-        record.append(1, Kind::Received, {}, {}, QByteArray("=a,\"b\"\r\n\0\xff", 10), base + 91 * Ms);
-        record.append(1, Kind::Lost, {}, QStringLiteral("gone"), {}, base + 200 * Ms);
-        recordings.stopAll();
+            record->append(1, line, QStringLiteral("1"), {}, {}, base + 5 * Ms);
+        record->append(1, Kind::Pulse, QStringLiteral("DSR"), QStringLiteral("4"), {}, base + 90 * Ms);
+        record->append(1, Kind::Received, {}, {}, QByteArray("=a,\"b\"\r\n\0\xff", 10), base + 91 * Ms);
+        record->append(1, Kind::Lost, {}, QStringLiteral("gone"), {}, base + 200 * Ms);
+        recordings->stopAll();
 
-        HistoryWindow window(record, recordings);
+        HistoryWindow window(*record, *recordings);
         const QString saved = dir.filePath(QStringLiteral("saved-") + name);
         window.setPathChooser(
             [&](QWidget *, const QString &, bool confirmReplace) { return confirmReplace ? saved : QString(); });
         click(named(&window, QStringLiteral("HistorySave")));
         QCOMPARE(named<QLabel>(&window, QStringLiteral("HistoryStatus"))->text(),
                  QStringLiteral("Saved the record to %1").arg(saved));
-        const QByteArray live = contents(dir.filePath(QStringLiteral("live-") + name));
+        const QByteArray live = contents(livePath);
         QVERIFY(live.contains("loopback") || live.contains("com1_dsr"));
         if (name.endsWith(QLatin1String(".vcd")))
             QCOMPARE(vcdBody(contents(saved)), vcdBody(live));

@@ -551,9 +551,9 @@ void RemotePortTest::closingWhileALookupHangs()
     server.reset();
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dir.filePath("hang.hung")), PatienceMs);
     QVERIFY2(!QFile::exists(dir.filePath("w.png")), "the window closed before the lookup hung");
+    // The lookup never ends by itself: a program that waited for it would not exit.
     QVERIFY(program.waitForFinished(PatienceMs));
-    const qint64 afterClosing = QFileInfo(dir.filePath("w.png")).lastModified().msecsTo(QDateTime::currentDateTime());
-    QVERIFY2(afterClosing <= 200, qPrintable(QString::number(afterClosing)));
+    QVERIFY(QFile::exists(dir.filePath("w.png")));
 }
 
 // A pick sends to every remote channel before it waits for any: the first
