@@ -35,6 +35,13 @@ QFont dialogFont()
 {
     QFont font(QStringLiteral("Sans Serif"), 8);
     font.setStyleHint(QFont::SansSerif);
+#ifdef Q_OS_WIN
+    // Windows knows no family of that name and hands an unknown name whatever
+    // face comes first; under Wine that may be a math face whose line is
+    // taller than a pin box, so that the boxes show no text. Name real faces:
+    // the design's own, Wine's stand-in for it, and the one Linux draws with.
+    font.setFamilies({QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans")});
+#endif
     return font;
 }
 
