@@ -22,6 +22,7 @@
 #include <QComboBox>
 #include <QDate>
 #include <QLocale>
+#include <QShowEvent>
 #include <QMenuBar>
 #include <QShortcut>
 
@@ -77,14 +78,23 @@ Form1::Form1(const DeviceNames &devices, QWidget *parent)
     Timer1.setObjectName(QStringLiteral("Timer1"));
     Timer1.setInterval(WindowDesign::TimerInterval);
     connectHandlers();
-    Timer1.start();
 
-    // The timer's first tick can only be handled once control returns to the
-    // event loop, so the load step always runs before the poll cycle.
+    // The timer starts when the window is first shown, after this, so the
+    // load step always runs before the poll cycle.
     Form_Load();
 }
 
 Form1::~Form1() = default;
+
+void Form1::showEvent(QShowEvent *event)
+{
+    // The looks are counted from the window's first showing: making the
+    // window can take most of a second (under Wine), and looks that fell due
+    // meanwhile would be lost, not caught up.
+    if (!std::exchange(m_shownOnce, true))
+        Timer1.start();
+    QMainWindow::showEvent(event);
+}
 
 void Form1::attachSerialControls()
 {
