@@ -35,6 +35,20 @@ QColor centrePixel(QWidget *widget)
     return image.pixelColor(image.rect().center());
 }
 
+// Whether a box shows its text: a dark pixel within its frame.
+bool drawsText(QWidget *box)
+{
+    const QImage image = box->grab().toImage();
+    const QRect inside = image.rect().adjusted(3, 3, -3, -3);
+    for (int y = inside.top(); y <= inside.bottom(); ++y) {
+        for (int x = inside.left(); x <= inside.right(); ++x) {
+            if (image.pixelColor(x, y).lightness() < 128)
+                return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 class WindowTest : public QObject, Fixture
@@ -253,9 +267,9 @@ private Q_SLOTS:
             if (control->objectName().isEmpty() || control->objectName().startsWith(QLatin1String("qt_"))
                 || !control->isVisibleTo(window.get()))
                 continue;
-            // A face whose line is taller than a box would show no text in it.
-            if (const auto *box = qobject_cast<QLineEdit *>(control))
-                QVERIFY2(box->fontMetrics().height() <= box->contentsRect().height(), qPrintable(box->objectName()));
+            // Some faces draw nothing in a line edit (Wine's stand-in when a family is missing).
+            if (auto *box = qobject_cast<QLineEdit *>(control); box && !box->text().isEmpty())
+                QVERIFY2(drawsText(box), qPrintable(box->objectName()));
             QString text;
             for (const char *property : {"text", "title", "currentText"})
                 text += control->property(property).toString();
