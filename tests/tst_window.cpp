@@ -279,7 +279,8 @@ private Q_SLOTS:
                             .arg(control->objectName())
                             .arg(place.x())
                             .arg(place.y())
-                            .arg(text.contains(QLatin1String("  ")) ? QStringLiteral("*") : QString::number(control->width()))
+                            .arg(text.contains(QLatin1String("  ")) ? QStringLiteral("*")
+                                                                    : QString::number(control->width()))
                             .arg(control->height())
                             .arg(text.simplified(), control->palette().color(QPalette::WindowText).name(),
                                  control->property("BackColor").toString());

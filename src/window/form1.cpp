@@ -22,9 +22,9 @@
 #include <QComboBox>
 #include <QDate>
 #include <QLocale>
-#include <QShowEvent>
 #include <QMenuBar>
 #include <QShortcut>
+#include <QShowEvent>
 
 namespace Sernix::Window {
 
