@@ -9,6 +9,8 @@
 #include <QTcpSocket>
 #include <QtTest>
 
+#include <windows.h>
+
 using namespace MSCommLib;
 
 namespace {
@@ -63,6 +65,10 @@ private Q_SLOTS:
         QFETCH(QString, server);
         if (qEnvironmentVariableIsEmpty("SERNIX_PTY_HOST"))
             QSKIP("needs the pty host that scripts/test-windows starts");
+        // Wine completes a WaitCommEvent whose overlapped has no event (Qt
+        // waits on a completion port) only when a byte arrives: opening blocks.
+        if (server.isEmpty() && GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version"))
+            QSKIP("Wine's WaitCommEvent blocks Qt's opening of a COM port until a byte arrives");
         FarEnd far(server.isEmpty() ? QStringLiteral("com1") : server);
         QVERIFY(far.isPlugged());
         const QString device = server.isEmpty() ? "COM1" : "rfc2217://127.0.0.1:" + far.order("serve", server);
@@ -107,16 +113,6 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(received += port.Input(), QStringLiteral("back"), PatienceMs);
     }
 
-    // scripts/test-windows leads COM4 to a real port's name (an absent one):
-    // the preloaded rig refuses it, where the system would not find it.
-    void realPortsAreRefused()
-    {
-        if (qEnvironmentVariableIsEmpty("SERNIX_PTY_HOST"))
-            QSKIP("needs the COM ports that scripts/test-windows prepares");
-        MSComm port(4);
-        QVERIFY_THROWS_EXCEPTION(CommError, port.setPortOpen(true));
-        QVERIFY2(port.lastOpenFailure().contains("denied"), qPrintable(port.lastOpenFailure()));
-    }
 };
 
 QTEST_GUILESS_MAIN(WindowsPortTest)
