@@ -7,8 +7,10 @@
 #include <map>
 
 using namespace Sernix::Window;
-using namespace Sernix::Window::user32;
 
+// Inside the namespace, its HWND and HINSTANCE hide the Windows ones that Qt's
+// headers declare there.
+namespace Sernix::Window::user32 {
 namespace {
 
 // Stands in for the window system and writes down every call, so the order of
@@ -47,6 +49,7 @@ public:
 };
 
 } // namespace
+} // namespace Sernix::Window::user32
 
 class WindowIconTest : public QObject
 {
@@ -77,7 +80,7 @@ private Q_SLOTS:
         QFETCH(qint16, ownerToo);
         QFETCH(bool, owned);
         QFETCH(QString, calls);
-        RecordingApi api;
+        user32::RecordingApi api;
         if (owned)
             api.owners = {{10, 20}, {20, 30}};
         Module1::SetWindowIcon(10, QStringLiteral("Icon1"), ownerToo, api);

@@ -98,8 +98,8 @@ protected:
                 devices[i] = QStringLiteral("/dev/sernix-test-absent-%1").arg(i + 1);
         }
         window = std::make_unique<Window::Form1>(devices);
-        window->Timer1.stop();
         window->show();
+        window->Timer1.stop();
         if (!QTest::qWaitForWindowExposed(window.get()))
             qFatal("the window was never shown");
         return *window;

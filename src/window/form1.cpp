@@ -22,6 +22,7 @@
 #include <QComboBox>
 #include <QDate>
 #include <QLocale>
+#include <QShowEvent>
 #include <QMenuBar>
 #include <QShortcut>
 
@@ -35,6 +36,13 @@ QFont dialogFont()
 {
     QFont font(QStringLiteral("Sans Serif"), 8);
     font.setStyleHint(QFont::SansSerif);
+#ifdef Q_OS_WIN
+    // Windows knows no family of that name and hands an unknown name whatever
+    // face comes first; under Wine that may be a math face whose line is
+    // taller than a pin box, so that the boxes show no text. Name real faces:
+    // the design's own, Wine's stand-in for it, and the one Linux draws with.
+    font.setFamilies({QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans")});
+#endif
     return font;
 }
 
@@ -70,14 +78,23 @@ Form1::Form1(const DeviceNames &devices, QWidget *parent)
     Timer1.setObjectName(QStringLiteral("Timer1"));
     Timer1.setInterval(WindowDesign::TimerInterval);
     connectHandlers();
-    Timer1.start();
 
-    // The timer's first tick can only be handled once control returns to the
-    // event loop, so the load step always runs before the poll cycle.
+    // The timer starts when the window is first shown, after this, so the
+    // load step always runs before the poll cycle.
     Form_Load();
 }
 
 Form1::~Form1() = default;
+
+void Form1::showEvent(QShowEvent *event)
+{
+    // The looks are counted from the window's first showing: making the
+    // window can take most of a second (under Wine), and looks that fell due
+    // meanwhile would be lost, not caught up.
+    if (!std::exchange(m_shownOnce, true))
+        Timer1.start();
+    QMainWindow::showEvent(event);
+}
 
 void Form1::attachSerialControls()
 {

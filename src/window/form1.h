@@ -81,6 +81,9 @@ public Q_SLOTS:
     void Image2_Click();
     void Text38_Click();
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     void Form_Load();
     void attachSerialControls();
@@ -95,6 +98,7 @@ private:
     Sernix::Record::Recordings m_recordings{m_record};
     std::array<std::unique_ptr<Sernix::Channel::RecordFeed>, Sernix::Controls::ChannelCount> m_recordFeeds;
     Sernix::History::HistoryWindow *m_history = nullptr;
+    bool m_shownOnce = false;
 };
 
 } // namespace Sernix::Window
