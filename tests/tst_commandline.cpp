@@ -74,8 +74,8 @@ private Q_SLOTS:
         program.start(QStringLiteral(SERNIX_PROGRAM_PATH), arguments);
         QVERIFY(program.waitForFinished(20000));
         QCOMPARE(program.exitCode(), status);
-        // A Windows console ends its lines with CR LF.
-        const QByteArray output = (program.readAllStandardOutput() + program.readAllStandardError()).replace("\r\n", "\n");
+        QByteArray output = program.readAllStandardOutput() + program.readAllStandardError();
+        output.replace("\r\n", "\n"); // as a Windows console ends its lines
         QVERIFY2(output.contains(said.replace('@', QFile::encodeName(dir.path()))), output.constData());
         QCOMPARE(QFileInfo::exists(dir.filePath("w.png")), status == 0 && arguments.contains("--screenshot"));
     }

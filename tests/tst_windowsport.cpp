@@ -69,47 +69,47 @@ private Q_SLOTS:
         // waits on a completion port) only when a byte arrives: opening blocks.
         if (server.isEmpty() && GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version"))
             QSKIP("Wine's WaitCommEvent blocks Qt's opening of a COM port until a byte arrives");
-        FarEnd far(server.isEmpty() ? QStringLiteral("com1") : server);
-        QVERIFY(far.isPlugged());
-        const QString device = server.isEmpty() ? "COM1" : "rfc2217://127.0.0.1:" + far.order("serve", server);
+        FarEnd end(server.isEmpty() ? QStringLiteral("com1") : server);
+        QVERIFY(end.isPlugged());
+        const QString device = server.isEmpty() ? "COM1" : "rfc2217://127.0.0.1:" + end.order("serve", server);
         MSComm port(1, device);
         port.setPortOpen(true);
-        QTRY_COMPARE_WITH_TIMEOUT(far.order("asked"), QStringLiteral("9600,n,8,1"), PatienceMs);
+        QTRY_COMPARE_WITH_TIMEOUT(end.order("asked"), QStringLiteral("9600,n,8,1"), PatienceMs);
         port.setDTREnable(true);
         port.setRTSEnable(true);
-        QTRY_COMPARE_WITH_TIMEOUT(far.order("asked"), QStringLiteral("9600,n,8,1 DTR RTS"), PatienceMs);
+        QTRY_COMPARE_WITH_TIMEOUT(end.order("asked"), QStringLiteral("9600,n,8,1 DTR RTS"), PatienceMs);
         port.setDTREnable(false);
-        QTRY_COMPARE_WITH_TIMEOUT(far.order("asked"), QStringLiteral("9600,n,8,1 RTS"), PatienceMs);
+        QTRY_COMPARE_WITH_TIMEOUT(end.order("asked"), QStringLiteral("9600,n,8,1 RTS"), PatienceMs);
 
         // The inputs as wired (DTR to DCD and DSR, RTS to CTS), then as forced.
         const auto inputs = [&] { return QList{port.CDHolding(), port.DSRHolding(), port.CTSHolding()}; };
         QTRY_COMPARE_WITH_TIMEOUT(inputs(), (QList{false, false, true}), PatienceMs);
-        QCOMPARE(far.order("lines", "1 - 0"), QStringLiteral("ok"));
+        QCOMPARE(end.order("lines", "1 - 0"), QStringLiteral("ok"));
         QTRY_COMPARE_WITH_TIMEOUT(inputs(), (QList{true, false, false}), PatienceMs);
-        QCOMPARE(far.order("lines", "0 1 -"), QStringLiteral("ok"));
+        QCOMPARE(end.order("lines", "0 1 -"), QStringLiteral("ok"));
         QTRY_COMPARE_WITH_TIMEOUT(inputs(), (QList{false, true, true}), PatienceMs);
 
         QByteArray sent;
         port.setOutput(QStringLiteral("hello"));
-        QTRY_COMPARE_WITH_TIMEOUT(sent += far.received(), QByteArray("hello"), PatienceMs);
+        QTRY_COMPARE_WITH_TIMEOUT(sent += end.received(), QByteArray("hello"), PatienceMs);
         QString received;
-        QCOMPARE(far.order("send", QByteArray("world\r\n").toHex()), QStringLiteral("ok"));
+        QCOMPARE(end.order("send", QByteArray("world\r\n").toHex()), QStringLiteral("ok"));
         QTRY_COMPARE_WITH_TIMEOUT(received += port.Input(), QStringLiteral("world\r\n"), PatienceMs);
 
         port.setSettings(QStringLiteral("19200,e,7,2"));
         port.setHandshaking(1);
         const QString chosen = QStringLiteral("19200,e,7,2 IXON IXOFF RTS");
-        QTRY_COMPARE_WITH_TIMEOUT(far.order("asked"), chosen, PatienceMs);
+        QTRY_COMPARE_WITH_TIMEOUT(end.order("asked"), chosen, PatienceMs);
 
         // Pulled out and plugged back in: the port finds it by itself, as it was.
-        QCOMPARE(far.order("unplug"), QStringLiteral("ok"));
+        QCOMPARE(end.order("unplug"), QStringLiteral("ok"));
         QTRY_VERIFY_WITH_TIMEOUT((port.Input(), port.deviceState() != DeviceState::Present), PatienceMs);
         QCOMPARE(inputs(), (QList{false, false, false}));
-        QCOMPARE(far.order("plug"), QStringLiteral("ok"));
+        QCOMPARE(end.order("plug"), QStringLiteral("ok"));
         QTRY_COMPARE_WITH_TIMEOUT((port.Input(), port.deviceState()), DeviceState::Present, PatienceMs);
-        QTRY_COMPARE_WITH_TIMEOUT(far.order("asked"), chosen, PatienceMs);
+        QTRY_COMPARE_WITH_TIMEOUT(end.order("asked"), chosen, PatienceMs);
         received.clear();
-        QCOMPARE(far.order("send", QByteArray("back").toHex()), QStringLiteral("ok"));
+        QCOMPARE(end.order("send", QByteArray("back").toHex()), QStringLiteral("ok"));
         QTRY_COMPARE_WITH_TIMEOUT(received += port.Input(), QStringLiteral("back"), PatienceMs);
     }
 
