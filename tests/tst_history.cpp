@@ -257,6 +257,7 @@ private Q_SLOTS:
         QCOMPARE(button->text(), QStringLiteral("Record to\u2026"));
 #else
         click(button);
+        Q_UNUSED(status);
 #endif
         // One started elsewhere (from the command line) is stopped here too.
         QCOMPARE(recordings.start(dir.filePath(QStringLiteral("b.vcd"))), QString());
