@@ -27,7 +27,11 @@ QList<PortDescription> systemPorts()
     QList<PortDescription> ports;
     for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
         PortDescription port;
+#ifdef Q_OS_WIN
+        port.path = info.portName(); // its system location is \\.\COM3
+#else
         port.path = info.systemLocation();
+#endif
         port.stablePath = stable.value(QFileInfo(port.path).canonicalFilePath());
         port.description = info.description();
         port.manufacturer = info.manufacturer();
@@ -41,6 +45,10 @@ QList<PortDescription> systemPorts()
     return ports;
 }
 
+#ifdef Q_OS_WIN
+// Windows has no sysfs: what it knows of a port comes with the list.
+PortCatalogue::Describe systemDescriptionAt = nullptr;
+#else
 QString readAttribute(const QDir &directory, const char *name)
 {
     QFile file(directory.filePath(QLatin1String(name)));
@@ -71,6 +79,7 @@ std::optional<PortDescription> systemDescriptionAt(const QString &path)
     } while (device.cdUp() && !device.isRoot());
     return port;
 }
+#endif
 
 PortCatalogue &catalogue()
 {
@@ -104,15 +113,27 @@ QList<PortDescription> availablePorts()
     return catalogue().listPorts();
 }
 
+bool samePort(const QString &a, const QString &b)
+{
+    if (a == b)
+        return true;
+#ifdef Q_OS_WIN
+    const auto portName = [](const QString &name) {
+        return name.startsWith(QLatin1String("\\\\.\\")) ? name.mid(4) : name;
+    };
+    return portName(a).compare(portName(b), Qt::CaseInsensitive) == 0;
+#else
+    const QString node = QFileInfo(a).canonicalFilePath();
+    return !node.isEmpty() && node == QFileInfo(b).canonicalFilePath();
+#endif
+}
+
 std::optional<PortDescription> describePort(const QString &path)
 {
     if (catalogue().describeAt)
         return catalogue().describeAt(path);
-    const QString node = QFileInfo(path).canonicalFilePath();
-    if (node.isEmpty())
-        return std::nullopt;
     for (const PortDescription &port : availablePorts()) {
-        if (QFileInfo(port.path).canonicalFilePath() == node)
+        if (samePort(port.path, path))
             return port;
     }
     return std::nullopt;

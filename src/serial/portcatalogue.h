@@ -12,7 +12,7 @@ namespace MSCommLib {
 // A serial port the system knows of, with what it can tell about the device.
 struct PortDescription
 {
-    QString path;       // the device node, e.g. /dev/ttyUSB0
+    QString path;       // the device node, e.g. /dev/ttyUSB0; on Windows the port's name, e.g. COM3
     QString stablePath; // its name under /dev/serial/by-id, which survives a replug; may be empty
     QString description;
     QString manufacturer;
@@ -41,11 +41,16 @@ struct PortCatalogue
     // or a link to one such as a /dev/serial/by-id name). The system's reads
     // sysfs and touches no device; left empty, the path is looked up in
     // listPorts().
-    std::function<std::optional<PortDescription>(const QString &path)> describeAt;
+    using Describe = std::function<std::optional<PortDescription>(const QString &path)>;
+    Describe describeAt;
 };
 
 // Replaces the system's catalogue; an empty one puts the system's back.
 void setPortCatalogue(PortCatalogue catalogue);
+
+// Whether two names lead to the same port: the same device node, or on
+// Windows the same port name however written (com3, COM3, \\.\COM3).
+bool samePort(const QString &a, const QString &b);
 
 QList<PortDescription> availablePorts();
 std::optional<PortDescription> describePort(const QString &path);

@@ -294,8 +294,11 @@ std::optional<LineCounts> SerialPortBackend::lineCounts()
 #ifdef Q_OS_UNIX
     return m_counters->read(m_port.handle(), usesHardwareFlow(m_handshake));
 #else
-    // On Windows QSerialPort owns the port's event and error reading.
-    return std::nullopt;
+    // On Windows Qt SerialPort holds the port's only handle, keeps its own
+    // WaitCommEvent pending and clears the error flags after its reads: a
+    // second waiter or reader would disturb it or see nothing. Counters
+    // exist, then, but no event is counted: none reads as 0.
+    return LineCounts{};
 #endif
 }
 

@@ -11,7 +11,6 @@
 #include <QActionGroup>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QHelpEvent>
 #include <QInputDialog>
@@ -24,13 +23,12 @@ using namespace Sernix::Controls;
 
 namespace {
 
-bool sameDevice(const QString &a, const QString &b)
-{
-    if (a == b)
-        return true;
-    const QString node = QFileInfo(a).canonicalFilePath();
-    return !node.isEmpty() && node == QFileInfo(b).canonicalFilePath();
-}
+// What the "Other device" dialog offers as an example of a device name.
+#ifdef Q_OS_WIN
+const QLatin1String ExampleDevice("COM10");
+#else
+const QLatin1String ExampleDevice("/dev/ttyUSB0");
+#endif
 
 // "FT232R USB UART, FTDI, serial A10K3B5Z, 0403:6001": what the system
 // knows, leaving out what it does not.
@@ -75,7 +73,7 @@ QMenu *DeviceMenu::createMenu()
     const auto addChoice = [&](const QString &text, const QString &device, const QString &stored) {
         QAction *action = menu->addAction(text);
         action->setCheckable(true);
-        action->setChecked(sameDevice(device, current));
+        action->setChecked(MSCommLib::samePort(device, current));
         action->setEnabled(!on);
         choices->addAction(action);
         connect(action, &QAction::triggered, this, [this, device, stored] { bind(device, stored); });
@@ -94,7 +92,7 @@ QMenu *DeviceMenu::createMenu()
     }
     const QString defaultDevice = MSCommLib::MSComm::defaultDeviceName(number);
     const QString loopback = MSCommLib::loopbackDeviceName.toString();
-    if (!currentListed && !sameDevice(current, defaultDevice) && current != loopback)
+    if (!currentListed && !MSCommLib::samePort(current, defaultDevice) && current != loopback)
         addChoice(QStringLiteral("%1  (not found now)").arg(current), current, current);
     menu->addSeparator();
     addChoice(QStringLiteral("Loop-back plug (simulated)"), loopback, loopback);
@@ -168,7 +166,7 @@ void DeviceMenu::askForDevice()
     const QString device =
         QInputDialog::getText(
             m_window, QStringLiteral("Device of Com%1").arg(m_channel.entry->number),
-            QStringLiteral("A serial device (such as /dev/ttyUSB0), loopback, or rfc2217://HOST:PORT:"),
+            QStringLiteral("A serial device (such as %1), loopback, or rfc2217://HOST:PORT:").arg(ExampleDevice),
             QLineEdit::Normal, m_channel.serialControl->deviceName(), &accepted)
             .trimmed();
     if (accepted && !device.isEmpty())
@@ -178,7 +176,7 @@ void DeviceMenu::askForDevice()
 QString DeviceMenu::boundElsewhere(const QString &deviceName) const
 {
     for (const ChannelControls &other : m_channels) {
-        if (&other != &m_channel && sameDevice(other.serialControl->deviceName(), deviceName))
+        if (&other != &m_channel && MSCommLib::samePort(other.serialControl->deviceName(), deviceName))
             return QStringLiteral("Com%1").arg(other.entry->number);
     }
     return {};

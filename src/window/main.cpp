@@ -87,8 +87,11 @@ int main(int argc, char **argv)
             return 2;
         }
     }
-    const Sernix::Window::TerminationSignals terminationSignals([&window] {
+    // The recordings end here, not when the window goes: after a logoff's
+    // WM_ENDSESSION the program may be ended before it returns from main.
+    Sernix::Window::TerminationSignals terminationSignals([&window] {
         window.close();
+        window.recordings().stopAll();
         QCoreApplication::quit();
     });
     window.show();
