@@ -33,8 +33,7 @@ public:
     QString order(const QString &what, const QString &arguments = {})
     {
         m_host.write((what + ' ' + m_name + ' ' + arguments).toLatin1() + '\n');
-        while (!m_host.canReadLine() && m_host.waitForReadyRead(PatienceMs)) {
-        }
+        while (!m_host.canReadLine() && m_host.waitForReadyRead(PatienceMs)) { }
         return QString::fromLatin1(m_host.readLine()).trimmed();
     }
     QByteArray received() { return QByteArray::fromHex(order("read").toLatin1()); }
@@ -112,7 +111,6 @@ private Q_SLOTS:
         QCOMPARE(end.order("send", QByteArray("back").toHex()), QStringLiteral("ok"));
         QTRY_COMPARE_WITH_TIMEOUT(received += port.Input(), QStringLiteral("back"), PatienceMs);
     }
-
 };
 
 QTEST_GUILESS_MAIN(WindowsPortTest)

@@ -73,23 +73,23 @@ mode_t modeOf(int flags, va_list arguments)
 
 } // namespace
 
-#define SERNIX_GUARD_OPEN(name)                                                                                        \
-    extern "C" int name(const char *path, int flags, ...)                                                             \
-    {                                                                                                                  \
-        va_list arguments;                                                                                             \
-        va_start(arguments, flags);                                                                                    \
-        const mode_t mode = modeOf(flags, arguments);                                                                  \
-        va_end(arguments);                                                                                             \
-        return guardedOpenAt(#name, AT_FDCWD, path, flags, mode);                                                      \
+#define SERNIX_GUARD_OPEN(name) \
+    extern "C" int name(const char *path, int flags, ...) \
+    { \
+        va_list arguments; \
+        va_start(arguments, flags); \
+        const mode_t mode = modeOf(flags, arguments); \
+        va_end(arguments); \
+        return guardedOpenAt(#name, AT_FDCWD, path, flags, mode); \
     }
-#define SERNIX_GUARD_OPENAT(name)                                                                                      \
-    extern "C" int name(int directory, const char *path, int flags, ...)                                              \
-    {                                                                                                                  \
-        va_list arguments;                                                                                             \
-        va_start(arguments, flags);                                                                                    \
-        const mode_t mode = modeOf(flags, arguments);                                                                  \
-        va_end(arguments);                                                                                             \
-        return guardedOpenAt(#name, directory, path, flags, mode);                                                     \
+#define SERNIX_GUARD_OPENAT(name) \
+    extern "C" int name(int directory, const char *path, int flags, ...) \
+    { \
+        va_list arguments; \
+        va_start(arguments, flags); \
+        const mode_t mode = modeOf(flags, arguments); \
+        va_end(arguments); \
+        return guardedOpenAt(#name, directory, path, flags, mode); \
     }
 SERNIX_GUARD_OPEN(open)
 SERNIX_GUARD_OPEN(open64)
