@@ -4,8 +4,13 @@
 namespace Sernix::Record {
 
 Clock::Clock()
+    : Clock(QDateTime::currentMSecsSinceEpoch())
 {
-    m_startMsecs = QDateTime::currentMSecsSinceEpoch();
+}
+
+Clock::Clock(qint64 startMsecsSinceEpoch)
+    : m_startMsecs(startMsecsSinceEpoch)
+{
     m_elapsed.start();
 }
 

@@ -11,7 +11,10 @@ namespace Sernix::Record {
 class Clock
 {
 public:
+    // Starts now; a given wall-clock start (ms since the epoch) fixes what
+    // the record's times read as, for files that must come out the same.
     Clock();
+    explicit Clock(qint64 startMsecsSinceEpoch);
 
     // Microseconds since the start.
     qint64 now() const { return m_elapsed.nsecsElapsed() / 1000; }
