@@ -15,11 +15,14 @@ namespace {
 // Every event kind, texts that need quoting or guarding, bytes outside
 // 0x20-0x7E, a read cut at 256 bytes, pulses (one above what is drawn), and
 // channels going off, lost and reconnecting.
-void fill(Record &record)
+void fill(Record &record, MSCommLib::SteadyClock &clock)
 {
     using K = EventKind;
     const auto at = [&](qint64 ms, int channel, K kind, const QString &value = {}, const QString &text = {},
-                        const QByteArray &bytes = {}) { record.append(channel, kind, value, text, bytes, ms * 1000); };
+                        const QByteArray &bytes = {}) {
+        clock.advanceMs(ms - clock.nowMs());
+        record.append(channel, kind, value, text, bytes);
+    };
     const auto levels = [&](qint64 ms, int channel, const char *six) {
         for (int line = 0; line < LineCount; ++line)
             at(ms, channel, levelEvent(Line(line)), QString(QLatin1Char(six[line])));
@@ -96,8 +99,10 @@ private Q_SLOTS:
     {
         QFETCH(FileKind, kind);
         QFETCH(QString, name);
-        Record record(Clock(QDateTime::fromString("2026-12-07T03:12:44.877Z", Qt::ISODateWithMs).toMSecsSinceEpoch()));
-        fill(record);
+        MSCommLib::SteadyClock clock(MSCommLib::SteadyClock::Kind::Manual);
+        const QDateTime start = QDateTime::fromString("2026-12-07T03:12:44.877Z", Qt::ISODateWithMs);
+        Record record(Clock(clock, start.toMSecsSinceEpoch()));
+        fill(record, clock);
         // Line by line, so that a failure shows the line; the line ends are compared too.
         QCOMPARE(written(record, kind).split('\n'), golden(name).split('\n'));
     }

@@ -502,10 +502,8 @@ void RemotePortTest::flappingServerIsCalledLessOften()
     ScriptedServer::Script flapping;
     flapping.flaps = true;
     ScriptedServer server(flapping);
-    qint64 clock = 0;
-    SteadyClock::setSource([&] { return clock; });
-    const auto realClock = qScopeGuard([] { SteadyClock::setSource({}); });
-    RemotePort port(server.address());
+    SteadyClock clock(SteadyClock::Kind::Manual);
+    RemotePort port(server.address(), clock);
     int losses = 0;
     port.setLossHandler([&](const QString &, DeviceState) { ++losses; });
     port.open({}, Handshake::None);
@@ -513,12 +511,12 @@ void RemotePortTest::flappingServerIsCalledLessOften()
     QList<qint64> waits;
     for (int connection = 2; connection <= 8; ++connection) {
         QTRY_COMPARE_WITH_TIMEOUT(losses, connection - 1, PatienceMs);
-        const qint64 lostAt = clock;
-        for (; server.connections() < connection; clock += 100) {
+        const qint64 lostAt = clock.nowMs();
+        for (; server.connections() < connection; clock.advanceMs(100)) {
             port.lookForReturn({}, Handshake::None);
             QTest::qWait(5);
         }
-        waits << clock - 100 - lostAt;
+        waits << clock.nowMs() - 100 - lostAt;
         bool live = false; // at once, before the server hangs up again
         QTRY_VERIFY_WITH_TIMEOUT(live = live || port.lookForReturn({}, Handshake::None).state == DeviceState::Present,
                                  PatienceMs);
