@@ -68,25 +68,18 @@ std::unique_ptr<Recording> Recording::start(const Record &record, const QString 
 
 bool Recording::open(const QString &path, QString *error)
 {
-    m_file.setFileName(path);
     if (m_kind == FileKind::Vcd) {
         // A VCD has one header and one time line: it cannot be appended to,
         // and what a file held is never destroyed.
-        if (QFileInfo(path).exists() || QFileInfo(path).isSymLink()) {
+        if (RecordFile::targetOf(path) == RecordFile::Target::File) {
             *error = QStringLiteral("%1 exists; a VCD file cannot be added to, give a new name").arg(path);
             return false;
         }
-        if (!m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
-            *error = QStringLiteral("cannot create %1: %2").arg(path, m_file.errorString());
-            return false;
-        }
-        return true;
+        return m_file.open(path, false, error);
     }
     const bool incomplete = endsWithIncompleteLine(path);
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
-        *error = QStringLiteral("cannot open %1: %2").arg(path, m_file.errorString());
+    if (!m_file.open(path, true, error))
         return false;
-    }
     if (incomplete)
         m_unwritten += "\r\n";
     return true;
@@ -110,17 +103,26 @@ void Recording::flush()
 {
     if (m_failed || m_finished)
         return;
+    if (m_file.waitsForReader()) {
+        // The record keeps the events meanwhile: a reader gets all since the start.
+        QString error;
+        if (!m_file.openOnceRead(&error)) {
+            if (!error.isEmpty())
+                fail(error);
+            return;
+        }
+    }
     addNew();
-    writeOut(std::exchange(m_unwritten, {}) + m_format->take(m_record.now()));
+    writeOut(m_format->take(m_record.now()));
 }
 
 void Recording::finish()
 {
-    // A file that never opened has nothing to finish.
+    // A file that never opened (a FIFO no reader came to) has nothing to finish.
     if (m_failed || m_finished || !m_file.isOpen())
         return;
     addNew();
-    writeOut(std::exchange(m_unwritten, {}) + m_format->finish(m_record.now()));
+    writeOut(m_format->finish(m_record.now()));
     m_finished = true;
     m_flushTimer.stop();
     m_file.close();
@@ -128,15 +130,22 @@ void Recording::finish()
 
 void Recording::writeOut(const QByteArray &text)
 {
-    if (m_failed || text.isEmpty())
+    m_unwritten += text;
+    if (m_failed || m_unwritten.isEmpty())
         return;
     // Writing to a file that was deleted succeeds and goes nowhere.
-    if (!QFileInfo::exists(m_file.fileName())) {
+    if (!QFileInfo::exists(m_file.path())) {
         fail(QStringLiteral("the file was removed"));
         return;
     }
-    if (m_file.write(text) != text.size())
+    const qint64 written = m_file.write(m_unwritten);
+    if (written < 0) {
         fail(m_file.errorString());
+        return;
+    }
+    m_unwritten.remove(0, written);
+    if (m_unwritten.size() > MaxBacklog)
+        fail(QStringLiteral("its reader does not keep up"));
 }
 
 void Recording::fail(const QString &reason)
@@ -144,7 +153,7 @@ void Recording::fail(const QString &reason)
     m_failed = true;
     m_flushTimer.stop();
     m_file.close();
-    Q_EMIT failed(QStringLiteral("recording to %1 stopped: %2").arg(m_file.fileName(), reason));
+    Q_EMIT failed(QStringLiteral("recording to %1 stopped: %2").arg(m_file.path(), reason));
 }
 
 std::unique_ptr<FileFormat> createFileFormat(FileKind kind, const Record &record)

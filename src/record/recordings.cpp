@@ -5,6 +5,16 @@
 
 namespace Sernix::Record {
 
+namespace {
+
+void say(const QString &message)
+{
+    std::fprintf(stderr, "sernix: %s\n", qPrintable(message));
+    std::fflush(stderr);
+}
+
+} // namespace
+
 Recordings::Recordings(const Record &record, QObject *parent)
     : QObject(parent)
     , m_record(record)
@@ -27,6 +37,8 @@ QString Recordings::start(const QString &path)
     std::unique_ptr<Recording> recording = Recording::start(m_record, path, &error);
     if (!recording)
         return error;
+    if (recording->waitsForReader())
+        say(QStringLiteral("%1 is a FIFO: recording starts when a reader opens it").arg(path));
     connect(recording.get(), &Recording::failed, this,
             [this, which = *kind](const QString &message) { onFailed(which, message); });
     m_running.at(std::size_t(*kind)) = std::move(recording);
@@ -72,8 +84,7 @@ void Recordings::flush()
 void Recordings::onFailed(FileKind, const QString &message)
 {
     // The recording stays, stopped, until the next of its kind replaces it.
-    std::fprintf(stderr, "sernix: %s\n", qPrintable(message));
-    std::fflush(stderr);
+    say(message);
     Q_EMIT failed(message);
     Q_EMIT changed();
 }

@@ -1,0 +1,148 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
+#include "recordfile.h"
+
+#include <QFileInfo>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <csignal>
+#include <ctime>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace Sernix::Record {
+
+namespace {
+
+#ifdef Q_OS_UNIX
+// A write into a pipe whose reader is gone fails with EPIPE and raises
+// SIGPIPE, which would end the program: the signal is held back for the
+// write and the one it raised taken, so that only the error remains.
+qint64 writeToPipe(int fd, QByteArrayView bytes)
+{
+    sigset_t pipeSignal;
+    sigset_t previous;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipeSignal, &previous);
+    ssize_t written = 0;
+    do {
+        written = ::write(fd, bytes.data(), size_t(bytes.size()));
+    } while (written < 0 && errno == EINTR);
+    const int error = errno;
+    if (written < 0 && error == EPIPE && !sigismember(&previous, SIGPIPE)) {
+        const timespec noWait{0, 0};
+        sigtimedwait(&pipeSignal, nullptr, &noWait);
+    }
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    if (written < 0 && (error == EAGAIN || error == EWOULDBLOCK))
+        return 0; // the pipe is full: the rest waits for the reader
+    errno = error;
+    return written;
+}
+#endif
+
+} // namespace
+
+RecordFile::Target RecordFile::targetOf(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    struct stat status = {};
+    if (::stat(QFile::encodeName(path).constData(), &status) == 0) {
+        if (S_ISFIFO(status.st_mode))
+            return Target::Fifo;
+        if (S_ISCHR(status.st_mode))
+            return Target::Device;
+    }
+#endif
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink() ? Target::File : Target::Missing;
+}
+
+RecordFile::~RecordFile()
+{
+    close();
+}
+
+bool RecordFile::open(const QString &path, bool append, QString *error)
+{
+    close();
+    m_path = path;
+    switch (targetOf(path)) {
+    case Target::Fifo:
+        // Opened now or once a reader comes; only an error is a refusal.
+        m_waitsForReader = true;
+        return openOnceRead(error) || m_waitsForReader;
+    case Target::Device:
+        m_file.setFileName(path);
+        if (m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+            return true;
+        break;
+    default:
+        m_file.setFileName(path);
+        if (m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered
+                        | (append ? QIODevice::Append : QIODevice::NewOnly)))
+            return true;
+        break;
+    }
+    *error = QStringLiteral("cannot open %1: %2").arg(path, m_file.errorString());
+    return false;
+}
+
+bool RecordFile::openOnceRead(QString *error)
+{
+    if (!m_waitsForReader)
+        return isOpen();
+#ifdef Q_OS_UNIX
+    m_fifo = ::open(QFile::encodeName(m_path).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (m_fifo >= 0) {
+        m_waitsForReader = false;
+        return true;
+    }
+    if (errno == ENXIO) // no reader yet
+        return false;
+    m_waitsForReader = false;
+    *error = QStringLiteral("cannot open %1: %2").arg(m_path, qt_error_string(errno));
+#else
+    *error = QStringLiteral("cannot open %1").arg(m_path);
+#endif
+    return false;
+}
+
+bool RecordFile::isOpen() const
+{
+    return m_fifo >= 0 || m_file.isOpen();
+}
+
+qint64 RecordFile::write(QByteArrayView bytes)
+{
+#ifdef Q_OS_UNIX
+    if (m_fifo >= 0) {
+        const qint64 written = writeToPipe(m_fifo, bytes);
+        if (written < 0)
+            m_error = errno == EPIPE ? QStringLiteral("its reader went away") : qt_error_string(errno);
+        return written;
+    }
+#endif
+    const qint64 written = m_file.write(bytes.data(), bytes.size());
+    if (written != bytes.size()) {
+        m_error = m_file.errorString();
+        return -1;
+    }
+    return written;
+}
+
+void RecordFile::close()
+{
+#ifdef Q_OS_UNIX
+    if (m_fifo >= 0)
+        ::close(m_fifo);
+#endif
+    m_fifo = -1;
+    m_waitsForReader = false;
+    m_file.close();
+}
+
+} // namespace Sernix::Record
