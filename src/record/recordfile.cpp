@@ -66,49 +66,44 @@ RecordFile::~RecordFile()
     close();
 }
 
-bool RecordFile::open(const QString &path, bool append, QString *error)
+QString RecordFile::open(const QString &path, bool append)
 {
     close();
     m_path = path;
+    m_file.setFileName(path);
+    QIODevice::OpenMode mode = QIODevice::WriteOnly | QIODevice::Unbuffered;
     switch (targetOf(path)) {
     case Target::Fifo:
-        // Opened now or once a reader comes; only an error is a refusal.
+        // Opened now or once a reader comes.
         m_waitsForReader = true;
-        return openOnceRead(error) || m_waitsForReader;
+        return openOnceRead();
     case Target::Device:
-        m_file.setFileName(path);
-        if (m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-            return true;
         break;
     default:
-        m_file.setFileName(path);
-        if (m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered
-                        | (append ? QIODevice::Append : QIODevice::NewOnly)))
-            return true;
+        mode |= append ? QIODevice::Append : QIODevice::NewOnly;
         break;
     }
-    *error = QStringLiteral("cannot open %1: %2").arg(path, m_file.errorString());
-    return false;
+    if (m_file.open(mode))
+        return {};
+    return QStringLiteral("cannot open %1: %2").arg(path, m_file.errorString());
 }
 
-bool RecordFile::openOnceRead(QString *error)
+QString RecordFile::openOnceRead()
 {
     if (!m_waitsForReader)
-        return isOpen();
+        return {};
 #ifdef Q_OS_UNIX
     m_fifo = ::open(QFile::encodeName(m_path).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-    if (m_fifo >= 0) {
-        m_waitsForReader = false;
-        return true;
-    }
-    if (errno == ENXIO) // no reader yet
-        return false;
+    if (m_fifo < 0 && errno == ENXIO) // no reader yet
+        return {};
     m_waitsForReader = false;
-    *error = QStringLiteral("cannot open %1: %2").arg(m_path, qt_error_string(errno));
+    if (m_fifo >= 0)
+        return {};
+    return QStringLiteral("cannot open %1: %2").arg(m_path, qt_error_string(errno));
 #else
-    *error = QStringLiteral("cannot open %1").arg(m_path);
+    m_waitsForReader = false;
+    return QStringLiteral("cannot open %1: no FIFOs here").arg(m_path);
 #endif
-    return false;
 }
 
 bool RecordFile::isOpen() const

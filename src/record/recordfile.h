@@ -26,11 +26,11 @@ public:
     RecordFile &operator=(const RecordFile &) = delete;
 
     // A regular file: appended to, or created and refused when it exists.
-    // False, with *error set, when it cannot be opened.
-    bool open(const QString &path, bool append, QString *error);
-    // A FIFO without a reader yet is not open; this tries again, and says
-    // whether it now is (false with *error set when it cannot be opened).
-    bool openOnceRead(QString *error);
+    // Why it cannot be opened, or empty.
+    QString open(const QString &path, bool append);
+    // A FIFO without a reader yet is not open (isOpen()); this tries again.
+    // Why it cannot be opened, or empty.
+    QString openOnceRead();
     bool isOpen() const;
     bool waitsForReader() const { return m_waitsForReader; }
     QString path() const { return m_path; }

@@ -40,49 +40,40 @@ bool endsWithIncompleteLine(const QString &path)
 
 } // namespace
 
-Recording::Recording(const Record &record, FileKind kind, std::unique_ptr<FileFormat> format)
+Recording::Recording(const Record &record, FileKind kind)
     : m_record(record)
     , m_kind(kind)
-    , m_format(std::move(format))
+    , m_format(createFileFormat(kind, record))
 {
     m_flushTimer.setInterval(FlushIntervalMs);
     connect(&m_flushTimer, &QTimer::timeout, this, &Recording::flush);
 }
 
-std::unique_ptr<Recording> Recording::start(const Record &record, const QString &path, QString *error)
+QString Recording::start(const QString &path)
 {
-    const std::optional<FileKind> kind = fileKindOf(path);
-    if (!kind) {
-        *error = QStringLiteral("%1: a record file's name ends in .csv or .vcd").arg(path);
-        return nullptr;
-    }
-    std::unique_ptr<Recording> recording(new Recording(record, *kind, createFileFormat(*kind, record)));
-    if (!recording->open(path, error))
-        return nullptr;
-    const qint64 now = record.now();
-    recording->m_unwritten += recording->m_format->begin(record, now, true);
-    recording->m_written = {record.lastSequence(), record.lastSequence()};
-    recording->m_flushTimer.start();
-    return recording;
+    if (const QString error = open(path); !error.isEmpty())
+        return error;
+    m_unwritten += m_format->begin(m_record, m_record.now(), true);
+    m_written = {m_record.lastSequence(), m_record.lastSequence()};
+    m_flushTimer.start();
+    return {};
 }
 
-bool Recording::open(const QString &path, QString *error)
+QString Recording::open(const QString &path)
 {
     if (m_kind == FileKind::Vcd) {
         // A VCD has one header and one time line: it cannot be appended to,
         // and what a file held is never destroyed.
-        if (RecordFile::targetOf(path) == RecordFile::Target::File) {
-            *error = QStringLiteral("%1 exists; a VCD file cannot be added to, give a new name").arg(path);
-            return false;
-        }
-        return m_file.open(path, false, error);
+        if (RecordFile::targetOf(path) == RecordFile::Target::File)
+            return QStringLiteral("%1 exists; a VCD file cannot be added to, give a new name").arg(path);
+        return m_file.open(path, false);
     }
     const bool incomplete = endsWithIncompleteLine(path);
-    if (!m_file.open(path, true, error))
-        return false;
+    if (const QString error = m_file.open(path, true); !error.isEmpty())
+        return error;
     if (incomplete)
         m_unwritten += "\r\n";
-    return true;
+    return {};
 }
 
 Recording::~Recording()
@@ -105,12 +96,10 @@ void Recording::flush()
         return;
     if (m_file.waitsForReader()) {
         // The record keeps the events meanwhile: a reader gets all since the start.
-        QString error;
-        if (!m_file.openOnceRead(&error)) {
-            if (!error.isEmpty())
-                fail(error);
+        if (const QString error = m_file.openOnceRead(); !error.isEmpty())
+            return fail(error);
+        if (!m_file.isOpen())
             return;
-        }
     }
     addNew();
     writeOut(m_format->take(m_record.now()));

@@ -28,12 +28,14 @@ public:
     // recording gives it up.
     static constexpr qsizetype MaxBacklog = qsizetype(8) * 1024 * 1024;
 
-    // Opens the file: a CSV is appended to (a new header row marks the run),
-    // a VCD must not exist yet as a regular file. Into a FIFO without a
-    // reader, writing starts when one comes, with all since the start.
-    // Null, with *error set, when it cannot start.
-    static std::unique_ptr<Recording> start(const Record &record, const QString &path, QString *error);
+    Recording(const Record &record, FileKind kind);
     ~Recording() override; // writes what is left
+
+    // Opens the file and follows the record from now on: a CSV is appended
+    // to (a new header row marks the run), a VCD must not exist yet as a
+    // regular file. Into a FIFO without a reader, writing starts when one
+    // comes, with all since the start. Why it cannot start, or empty.
+    QString start(const QString &path);
 
     FileKind kind() const { return m_kind; }
     QString path() const { return m_file.path(); }
@@ -49,8 +51,7 @@ Q_SIGNALS:
     void failed(const QString &message);
 
 private:
-    Recording(const Record &record, FileKind kind, std::unique_ptr<FileFormat> format);
-    bool open(const QString &path, QString *error);
+    QString open(const QString &path);
     void writeOut(const QByteArray &text);
     void addNew();
     void fail(const QString &reason);
@@ -70,7 +71,7 @@ private:
 std::unique_ptr<FileFormat> createFileFormat(FileKind kind, const Record &record);
 
 // Writes the whole record, as it holds it now, to a file of the given kind.
-// Returns an error for humans, or an empty string.
+// Why it could not, or empty.
 QString writeWholeRecord(const Record &record, FileKind kind, QIODevice &device);
 
 } // namespace Sernix::Record

@@ -410,6 +410,8 @@ void MSComm::setOutputLineIfPossible(void (PortBackend::*setLine)(bool), bool on
     try {
         (m_port.get()->*setLine)(on);
     } catch (const CommError &) {
+        // Nothing is lost: the level stays in the control and is written
+        // again at the next opening or change of handshaking.
     }
 }
 
