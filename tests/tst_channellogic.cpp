@@ -294,7 +294,8 @@ private Q_SLOTS:
         }
         menu->close();
         QCOMPARE(tick(), noEvents);
-        QVERIFY2(form.channel(2).connectorPanel->toolTip().contains("overrun 5"), "another channel's counts were reset");
+        QVERIFY2(form.channel(2).connectorPanel->toolTip().contains("overrun 5"),
+                 "another channel's counts were reset");
         PtyRig::receiveErrors(pty, {.parity = 0x20}); // the kernel's counter passes 2^32
         QCOMPARE(tick().section(u'|', 0, 0), "--- parity 32");
         click(form.channel(2).enableBox);

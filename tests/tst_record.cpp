@@ -75,12 +75,6 @@ void start(QProcess &program, const QTemporaryDir &dir, const QStringList &argum
     program.start(QStringLiteral(SERNIX_PROGRAM_PATH), arguments);
 }
 
-// Qt's complaints about a file it cannot seek in.
-bool hasFileWarning(const QByteArray &diagnostics)
-{
-    return diagnostics.contains("QIODevice::") || diagnostics.contains("QFile::");
-}
-
 QByteArray readAll(const QString &path)
 {
     QFile file(path);
@@ -194,7 +188,7 @@ private Q_SLOTS:
         QCOMPARE(program.exitCode(), 0);
         diagnostics += program.readAllStandardError();
         QCOMPARE(diagnostics.count("recording to"), 1);
-        QVERIFY2(!hasFileWarning(diagnostics), diagnostics.constData());
+        QVERIFY2(!diagnostics.contains("QIODevice::"), diagnostics.constData()); // it cannot seek in /dev/full
         int status = -1;
         run("vcd2fst", {vcd, dir.filePath("a.fst")}, &status);
         QCOMPARE(status, 0);
@@ -216,22 +210,25 @@ private Q_SLOTS:
         QProcess program;
         start(program, dir, {"--com1", "loopback", "--open", "1", "--transmit", "1:x", "--record", fifo});
         QByteArray diagnostics;
-        QTRY_VERIFY_WITH_TIMEOUT((diagnostics += program.readAllStandardError()).contains("when a reader opens it"), 10000);
+        const auto says = [&](const char *text) {
+            return (diagnostics += program.readAllStandardError()).contains(text);
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(says("when a reader opens it"), 10000);
         const int reader = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK);
         QByteArray rows;
         char buffer[4096];
         QTRY_VERIFY_WITH_TIMEOUT(
-            (rows += QByteArray(buffer, std::max<qint64>(0, ::read(reader, buffer, sizeof buffer)))).contains(",sent,78,x"),
+            (rows += QByteArray(buffer, std::max<qint64>(0, ::read(reader, buffer, sizeof buffer))))
+                .contains(",sent,78,x"),
             10000);
         QVERIFY2(rows.startsWith("time,channel,event,value,text\r\n") && rows.contains(",COM1,on,loopback,"), rows);
         ::close(reader);
-        QTRY_VERIFY_WITH_TIMEOUT((diagnostics += program.readAllStandardError()).contains("stopped: its reader went away"),
-                                 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(says("stopped: its reader went away"), 10000);
         ::kill(pid_t(program.processId()), SIGINT);
         QVERIFY(program.waitForFinished(10000));
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
         QCOMPARE(program.exitCode(), 0);
-        QVERIFY2(!hasFileWarning(diagnostics + program.readAllStandardError()), diagnostics.constData());
+        QVERIFY2(!says("QFile::") && !says("QIODevice::"), diagnostics.constData());
     }
 
     void boundsDropTheOldest()

@@ -120,13 +120,13 @@ public:
         // ser2net cannot say which port it got: a free one is found first,
         // and another when something took it meanwhile (a restart keeps it).
         const bool choosing = m_port == 0;
-        for (int attempt = 0; attempt < 3; ++attempt) {
+        bool lostRace = true;
+        for (int attempt = 0; attempt < 3 && lostRace; ++attempt) {
             m_port = choosing ? freePort() : m_port;
-            if (startSer2net())
+            if (startSer2net(lostRace))
                 return true;
             stop();
-            if (!choosing || !m_lostRace)
-                return false;
+            lostRace = lostRace && choosing;
         }
         return false;
     }
@@ -137,7 +137,7 @@ public:
     }
 
 private:
-    bool startSer2net()
+    bool startSer2net(bool &lostRace)
     {
         QFile config(m_directory.filePath("ser2net.yaml"));
         if (!config.open(QIODevice::WriteOnly))
@@ -153,15 +153,15 @@ private:
         m_server.waitForStarted();
         const QDeadlineTimer deadline(PatienceMs);
         QByteArray said;
+        lostRace = false;
         // It says nothing when it listens: knock until it greets, as Telnet servers do.
         while (m_server.state() == QProcess::Running && !deadline.hasExpired()) {
             QTcpSocket knock;
             knock.connectToHost(QHostAddress::LocalHost, m_port);
             const bool greeted = knock.waitForConnected(100) && knock.waitForReadyRead(100);
-            said += m_server.readAllStandardError();
-            m_lostRace = said.contains("Address already in use");
-            if (m_lostRace || greeted)
-                return !m_lostRace;
+            lostRace = (said += m_server.readAllStandardError()).contains("Address already in use");
+            if (lostRace || greeted)
+                return !lostRace;
             QTest::qWait(20);
         }
         return false;
@@ -171,7 +171,6 @@ private:
     QString m_device;
     QTemporaryDir m_directory;
     quint16 m_port = 0;
-    bool m_lostRace = false; // another took the port before ser2net could
     QProcess m_server;
 };
 

@@ -76,7 +76,12 @@ private Q_SLOTS:
         Module1::SetWindowIcon(10, QStringLiteral("Icon1"), ownerToo, windows);
         QStringList seen;
         for (const auto &[key, icon] : windows.icons)
-            seen << QStringLiteral("%1 %2 %3").arg(key.first).arg(key.second == ICON_BIG ? "large" : key.second == ICON_SMALL ? "small" : "?", icon);
+            seen << QStringLiteral("%1 %2 %3")
+                        .arg(key.first)
+                        .arg(key.second == ICON_BIG         ? "large"
+                                 : key.second == ICON_SMALL ? "small"
+                                                            : "?",
+                             icon);
         QCOMPARE(seen.join(", "), icons);
     }
 };

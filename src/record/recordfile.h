@@ -43,8 +43,8 @@ public:
 
 private:
     QString m_path;
-    QFile m_file;      // all but a FIFO
-    int m_fifo = -1;   // a FIFO's descriptor, once a reader came
+    QFile m_file;    // all but a FIFO
+    int m_fifo = -1; // a FIFO's descriptor, once a reader came
     bool m_waitsForReader = false;
     QString m_error;
 };

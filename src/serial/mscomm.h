@@ -39,8 +39,8 @@ public:
     // deviceName empty: the platform's COMn for commPort n ("COMn" on Windows,
     // /dev/ttyS(n-1) elsewhere). "loopback" selects the simulated loop-back plug.
     // The clock spaces its news of a lost device and is handed to the port.
-    explicit MSComm(int commPort, const QString &deviceName = {},
-                    const SteadyClock &clock = SteadyClock::monotonic(), QObject *parent = nullptr);
+    explicit MSComm(int commPort, const QString &deviceName = {}, const SteadyClock &clock = SteadyClock::monotonic(),
+                    QObject *parent = nullptr);
     ~MSComm() override;
 
     int CommPort() const;

@@ -64,8 +64,7 @@ void RemotePort::open(const LineSettings &settings, Handshake handshake)
     m_live = std::move(connection);
     m_state = State::Live;
     m_live->session().watchModemLines();
-    const Outcome outcome =
-        await(m_live->session().request(ComPortSession::settingsOf(settings, flow), openBy));
+    const Outcome outcome = await(m_live->session().request(ComPortSession::settingsOf(settings, flow), openBy));
     if (m_state != State::Live) {
         why = m_live->failure();
         close();
@@ -228,8 +227,7 @@ ReturnCheck RemotePort::lookForReturn(const LineSettings &settings, Handshake ha
 std::unique_ptr<RemoteConnection> RemotePort::newConnection()
 {
     return std::make_unique<RemoteConnection>(
-        m_clock,
-        [this](QByteArray data) { return receive(std::move(data)); },
+        m_clock, [this](QByteArray data) { return receive(std::move(data)); },
         [this](RemoteConnection &connection, const QString &reason) { onEnded(connection, reason); });
 }
 
