@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "window/commandline.h"
+#include "window/portlist.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -7,6 +8,7 @@
 
 #ifndef Q_OS_WIN
 #include "ptypair.h"
+#include "stderrcapture.h"
 using namespace Sernix::Rig;
 #endif
 using namespace Sernix::Window;
@@ -34,6 +36,19 @@ private Q_SLOTS:
         QFETCH(QStringList, arguments);
         QVERIFY(!CommandLine::parse(QStringList{"sernix"} + arguments).error.isEmpty());
     }
+
+    // Finding no port is an answer, not a failure. The catalogue is the
+    // test's: the system's would have Qt open the machine's own ports.
+#ifndef Q_OS_WIN // stderr is caught through POSIX descriptors
+    void listingNoPortsSucceeds()
+    {
+        MSCommLib::setPortCatalogue({[] { return QList<MSCommLib::PortDescription>(); }, {}});
+        const StderrCapture diagnostics;
+        QCOMPARE(listPorts(), 0);
+        QCOMPARE(diagnostics.text(), QByteArray("sernix: no serial ports found\n"));
+        MSCommLib::setPortCatalogue({});
+    }
+#endif
 
     // The program before any window: what it returns and a piece of what it
     // prints ('@' stands for a folder of the test's), with or without a display.

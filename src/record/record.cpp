@@ -6,8 +6,14 @@
 namespace Sernix::Record {
 
 Record::Record(Budget budget, QObject *parent)
+    : Record(Clock(), budget, parent)
+{
+}
+
+Record::Record(const Clock &clock, Budget budget, QObject *parent)
     : QObject(parent)
     , m_budget(budget)
+    , m_clock(clock)
 {
 }
 

@@ -48,6 +48,7 @@ public:
     };
 
     explicit Record(Budget budget = {}, QObject *parent = nullptr);
+    explicit Record(const Clock &clock, Budget budget = {}, QObject *parent = nullptr);
 
     const Clock &clock() const { return m_clock; }
     qint64 now() const { return m_clock.now(); }
