@@ -52,8 +52,8 @@ int main()
     PROCESS_INFORMATION started{};
     if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
                           &started)) {
-        const std::string message = "sernix: cannot start sernix.exe beside sernix.com (error "
-            + std::to_string(::GetLastError()) + ")\r\n";
+        const std::string message =
+            "sernix: cannot start sernix.exe beside sernix.com (error " + std::to_string(::GetLastError()) + ")\r\n";
         DWORD written = 0;
         ::WriteFile(startup.hStdError, message.data(), DWORD(message.size()), &written, nullptr);
         return 1;

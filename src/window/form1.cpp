@@ -22,9 +22,9 @@
 #include <QComboBox>
 #include <QDate>
 #include <QLocale>
-#include <QShowEvent>
 #include <QMenuBar>
 #include <QShortcut>
+#include <QShowEvent>
 
 namespace Sernix::Window {
 
@@ -73,7 +73,8 @@ Form1::Form1(const DeviceNames &devices, QWidget *parent)
     attachRecord();
 
     const QSize clientSize = WindowDesign::ClientSize / TwipsPerPixel;
-    resize(clientSize.width(), clientSize.height() + menuBar()->sizeHint().height());
+    // The menu bar's height as laid out, which on Windows is more than its size hint.
+    resize(clientSize.width(), clientSize.height() + menuBar()->heightForWidth(clientSize.width()));
 
     Timer1.setObjectName(QStringLiteral("Timer1"));
     Timer1.setInterval(WindowDesign::TimerInterval);
