@@ -51,7 +51,7 @@ Recording::Recording(const Record &record, FileKind kind)
 
 QString Recording::start(const QString &path)
 {
-    if (const QString error = open(path); !error.isEmpty())
+    if (QString error = open(path); !error.isEmpty())
         return error;
     m_unwritten += m_format->begin(m_record, m_record.now(), true);
     m_written = {m_record.lastSequence(), m_record.lastSequence()};
@@ -69,7 +69,7 @@ QString Recording::open(const QString &path)
         return m_file.open(path, false);
     }
     const bool incomplete = endsWithIncompleteLine(path);
-    if (const QString error = m_file.open(path, true); !error.isEmpty())
+    if (QString error = m_file.open(path, true); !error.isEmpty())
         return error;
     if (incomplete)
         m_unwritten += "\r\n";

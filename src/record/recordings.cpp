@@ -28,7 +28,7 @@ QString Recordings::start(const QString &path)
     if (!kind)
         return QStringLiteral("%1: a record file's name ends in .csv or .vcd").arg(path);
     auto recording = std::make_unique<Recording>(m_record, *kind);
-    if (const QString error = recording->start(path); !error.isEmpty())
+    if (QString error = recording->start(path); !error.isEmpty())
         return error;
     if (recording->waitsForReader())
         reportLine(QStringLiteral("%1 is a FIFO: recording starts when a reader opens it").arg(path));
