@@ -6,7 +6,6 @@
 
 #include <QObject>
 
-
 namespace Sernix::Channel {
 
 // Keeps a channel's record: follows what its serial control reports (opened,

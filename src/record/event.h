@@ -71,7 +71,7 @@ QString eventName(EventKind kind); // "on", "open-failed", "DCD", "received", ..
 Category categoryOf(EventKind kind);
 std::optional<Line> lineOf(EventKind kind); // the line a level event is about
 EventKind levelEvent(Line line);
-QString lineName(Line line); // "DCD" .. "RTS"
+QString lineName(Line line);  // "DCD" .. "RTS"
 bool isError(EventKind kind); // framing, parity, overrun, break
 
 // Whether a channel's lines could be seen at some moment.

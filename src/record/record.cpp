@@ -66,11 +66,10 @@ void Record::appendData(int channel, EventKind kind, QByteArrayView bytes, std::
     const qint64 stamp = time ? *time : m_clock.now();
     for (qsizetype at = 0; at < bytes.size(); at += MaxBytesPerEvent) {
         const QByteArrayView part = bytes.sliced(at, std::min<qsizetype>(MaxBytesPerEvent, bytes.size() - at));
-        take(Event{.bytesAt = m_bytes.add(part),
-                   .count = quint32(part.size()),
-                   .channel = quint8(channel),
-                   .kind = kind},
-             stamp);
+        Event event{.channel = quint8(channel), .kind = kind};
+        event.bytesAt = m_bytes.add(part);
+        event.count = quint32(part.size());
+        take(event, stamp);
     }
 }
 

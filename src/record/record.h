@@ -94,7 +94,7 @@ private:
     std::array<Events, 2> m_events;
     std::array<qint64, 2> m_footprint{};
     std::array<qint64, 2> m_heldSince{};
-    TextTable m_texts;  // of the line events
+    TextTable m_texts; // of the line events
     ByteStore m_bytes; // of the data events
     std::array<ChannelState, ChannelCount> m_states;
 };

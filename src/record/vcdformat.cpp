@@ -114,7 +114,8 @@ void VcdFormat::drawPulse(qint64 ms, int channel, Line line, quint32 counted)
         return;
     // Fewer drawn than counted keeps the count's parity, so the drawing
     // still ends at the level the look saw.
-    const int transitions = counted > quint32(MaxDrawnTransitions) ? MaxDrawnTransitions - int(counted % 2) : int(counted);
+    const int transitions =
+        counted > quint32(MaxDrawnTransitions) ? MaxDrawnTransitions - int(counted % 2) : int(counted);
     bool on = before == '1';
     for (int k = transitions - 1; k >= 0; --k) {
         on = !on;
