@@ -144,6 +144,9 @@ private Q_SLOTS:
         QTest::newRow("received block") << 15 * Ms << 1 << int(Lane::Received) << middle << LaneColours::Received
                                         << true;
         QTest::newRow("nothing sent") << 15 * Ms << 1 << int(Lane::Sent) << middle << LaneColours::Sent << false;
+        QTest::newRow("many sent at once") << 35 * Ms << 1 << int(Lane::Sent) << middle << LaneColours::Sent << true;
+        QTest::newRow("none received then")
+            << 35 * Ms << 1 << int(Lane::Received) << middle << LaneColours::Received << false;
         QTest::newRow("lost period hatched") << 45 * Ms << 1 << int(Lane::Dsr) << middle << LaneColours::Lost << true;
         QTest::newRow("no trace while lost") << 45 * Ms << 1 << int(Lane::Rts) << high << LaneColours::Trace << false;
         QTest::newRow("off channel hatched") << 30 * Ms << 2 << int(Lane::Dcd) << middle << LaneColours::Off << true;
@@ -164,6 +167,7 @@ private Q_SLOTS:
         record.appendPulse(1, Line::Cts, 0, 20 * Ms);
         record.appendError(1, Kind::Framing, 2, 25 * Ms);
         record.appendLevel(1, Line::Dcd, false, 27 * Ms);
+        record.appendData(1, Kind::Sent, QByteArray(40 * Sernix::Record::MaxBytesPerEvent, 'x'), 35 * Ms);
         record.appendStatus(1, Kind::Lost, {}, {}, 40 * Ms);
         record.appendStatus(1, Kind::Back, {}, {}, 50 * Ms);
         QTRY_VERIFY(record.now() > Span); // every event in the past

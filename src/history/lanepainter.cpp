@@ -293,12 +293,30 @@ void LanePainter::paintData(QPainter &painter, const TimeScale &scale) const
     const int width = scale.width();
     constexpr int DataLanes = Record::ChannelCount * 2;
     std::vector<quint8> used(std::size_t(DataLanes * width), 0);
-    for (const Event &event : m_record.range(Record::Category::Data, scale.start(), scale.end() + 1)) {
-        const int column = columnOf(scale, event.time);
+    const auto use = [&](int column, quint8 lanes) {
         if (column < 0 || column >= width)
+            return;
+        for (int lane = 0; lane < DataLanes; ++lane) {
+            if (lanes & (1u << lane))
+                used[std::size_t(lane) * std::size_t(width) + std::size_t(column)] = 1;
+        }
+    };
+    const Record::Record::Events &held = m_record.events(Record::Category::Data);
+    const Record::Record::EventRange inView = m_record.range(Record::Category::Data, scale.start(), scale.end() + 1);
+    const qsizetype last = inView.end() - held.begin();
+    for (qsizetype at = inView.begin() - held.begin(); at < last;) {
+        const int column = columnOf(scale, held[std::size_t(at)].time);
+        // A whole run within one column is drawn from its lanes alone.
+        constexpr qsizetype Run = Record::Record::DataRun;
+        if (m_record.startsDataRun(at) && at + Run <= last
+            && columnOf(scale, held[std::size_t(at + Run - 1)].time) == column) {
+            use(column, m_record.dataRunLanes(at));
+            at += Run;
             continue;
-        const int lane = (event.channel - 1) * 2 + (event.kind == EventKind::Sent ? 1 : 0);
-        used[std::size_t(lane) * std::size_t(width) + std::size_t(column)] = 1;
+        }
+        const Event &event = held[std::size_t(at)];
+        use(column, quint8(1u << Record::Record::dataLane(event.channel, event.kind)));
+        ++at;
     }
     for (int lane = 0; lane < DataLanes; ++lane) {
         const int channel = lane / 2 + 1;

@@ -89,6 +89,11 @@ void Record::take(Event event, std::optional<qint64> time)
         event.time = std::max(event.time, events.back().time);
     event.sequence = ++m_sequence;
     events.push_back(event);
+    if (category == Category::Data) {
+        if (m_dataTaken++ % DataRun == 0)
+            m_runLanes.push_back(0);
+        m_runLanes.back() |= quint8(1u << dataLane(event.channel, event.kind));
+    }
     m_footprint[std::size_t(category)] = measure(category);
     apply(m_states.at(std::size_t(event.channel - 1)), event);
     dropOldest(category);
@@ -98,7 +103,10 @@ void Record::take(Event event, std::optional<qint64> time)
 qint64 Record::measure(Category category) const
 {
     const qint64 entries = entryBytes(m_events[std::size_t(category)].size());
-    return entries + (category == Category::Lines ? m_texts.footprint() : m_bytes.footprint());
+    if (category == Category::Lines)
+        return entries + m_texts.footprint();
+    // A byte per run, in nodes of 512.
+    return entries + m_bytes.footprint() + qint64(m_runLanes.size() / 512 + 2) * 528;
 }
 
 void Record::dropOldest(Category category)
@@ -114,8 +122,11 @@ void Record::dropOldest(Category category)
         m_texts.release(oldest.subject);
         m_texts.release(oldest.detail);
         events.pop_front();
-        if (category == Category::Data)
+        if (category == Category::Data) {
             m_bytes.releaseBefore(events.empty() ? m_bytes.end() : events.front().bytesAt);
+            if (++m_dataDropped % DataRun == 0)
+                m_runLanes.pop_front();
+        }
         m_footprint[index] = measure(category);
     }
 }

@@ -64,6 +64,17 @@ public:
     const QString &text(TextId id) const { return m_texts.text(id); }
 
     const Events &events(Category category) const { return m_events[std::size_t(category)]; }
+    // Data events go in runs of DataRun by the order taken; for a run held
+    // whole the record knows which data lanes (dataLane()) its events are
+    // on, so that a view of a million events need not visit each one.
+    // index: in events(Category::Data).
+    static constexpr qsizetype DataRun = 16;
+    static int dataLane(int channel, EventKind kind) { return (channel - 1) * 2 + (kind == EventKind::Sent ? 1 : 0); }
+    bool startsDataRun(qsizetype index) const { return (m_dataDropped + quint64(index)) % DataRun == 0; }
+    quint8 dataRunLanes(qsizetype index) const
+    {
+        return m_runLanes.at(std::size_t((m_dataDropped + quint64(index)) / DataRun - m_dataDropped / DataRun));
+    }
     // The events with from <= time < to.
     EventRange range(Category category, qint64 from, qint64 to) const;
     // The events taken after the one numbered sequence (0: all held).
@@ -96,6 +107,9 @@ private:
     std::array<qint64, 2> m_heldSince{};
     TextTable m_texts; // of the line events
     ByteStore m_bytes; // of the data events
+    std::deque<quint8> m_runLanes; // by data run, from the oldest held in part
+    quint64 m_dataTaken = 0;
+    quint64 m_dataDropped = 0;
     std::array<ChannelState, ChannelCount> m_states;
 };
 
