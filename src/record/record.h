@@ -105,8 +105,8 @@ private:
     std::array<Events, 2> m_events;
     std::array<qint64, 2> m_footprint{};
     std::array<qint64, 2> m_heldSince{};
-    TextTable m_texts; // of the line events
-    ByteStore m_bytes; // of the data events
+    TextTable m_texts;             // of the line events
+    ByteStore m_bytes;             // of the data events
     std::deque<quint8> m_runLanes; // by data run, from the oldest held in part
     quint64 m_dataTaken = 0;
     quint64 m_dataDropped = 0;
