@@ -255,12 +255,17 @@ private Q_SLOTS:
     }
 
     // A line may go and come back between two looks: its pin gets a ring for
-    // that tick, and the panel counts it. Errors show where the eye is.
+    // that tick, and the panel counts it. Errors show where the eye is. A
+    // channel's reset leaves the others' counts; a count that wraps past
+    // 2^32, as the kernel's do, still counts.
     void lineEventsBetweenTwoLooks()
     {
         PtyPair pty;
-        Form1 &form = open({pty.slavePath()});
+        PtyPair second;
+        Form1 &form = open({pty.slavePath(), second.slavePath()});
         const ChannelControls &channel = form.channel(1);
+        click(form.channel(2).enableBox);
+        PtyRig::receiveErrors(pty, {.parity = 0xfffffff0u}); // before the opening: not shown
         click(channel.enableBox);
         const auto tick = [&] {
             form.Timer1_Timer();
@@ -276,6 +281,7 @@ private Q_SLOTS:
         QCOMPARE(tick(), "oo- |DCD 2, DSR 2, CTS 0, RI 0; framing 0, parity 0, overrun 0, break 0");
         click(channel.dtrButton); // a change the pins show is no pulse
         PtyRig::receiveErrors(pty, {.framing = 12, .breaks = 1});
+        PtyRig::receiveErrors(second, {.overrun = 5});
         QCOMPARE(tick(), "--- framing 12  break 1|DCD 3, DSR 3, CTS 0, RI 0; framing 12, parity 0, overrun 0, break 1");
 
         QContextMenuEvent request(QContextMenuEvent::Mouse, {}, {});
@@ -288,6 +294,10 @@ private Q_SLOTS:
         }
         menu->close();
         QCOMPARE(tick(), noEvents);
+        QVERIFY2(form.channel(2).connectorPanel->toolTip().contains("overrun 5"), "another channel's counts were reset");
+        PtyRig::receiveErrors(pty, {.parity = 0x20}); // the kernel's counter passes 2^32
+        QCOMPARE(tick().section(u'|', 0, 0), "--- parity 32");
+        click(form.channel(2).enableBox);
         PtyRig::receiveErrors(pty, {.parity = 3});
         click(channel.enableBox);
         QCOMPARE(tick(), "--- |");

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "ptypair.h"
+#include "stderrcapture.h"
 
 #include "window/commandline.h"
+#include "window/portlist.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -32,6 +34,17 @@ private Q_SLOTS:
     {
         QFETCH(QStringList, arguments);
         QVERIFY(!CommandLine::parse(QStringList{"sernix"} + arguments).error.isEmpty());
+    }
+
+    // Finding no port is an answer, not a failure. The catalogue is the
+    // test's: the system's would have Qt open the machine's own ports.
+    void listingNoPortsSucceeds()
+    {
+        MSCommLib::setPortCatalogue({[] { return QList<MSCommLib::PortDescription>(); }, {}});
+        const StderrCapture diagnostics;
+        QCOMPARE(listPorts(), 0);
+        QCOMPARE(diagnostics.text(), QByteArray("sernix: no serial ports found\n"));
+        MSCommLib::setPortCatalogue({});
     }
 
     // The program before any window: what it returns and a piece of what it

@@ -16,6 +16,9 @@
 #include <QtTest>
 
 #include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
@@ -64,6 +67,21 @@ QString sigrokSamples(const QString &vcd, const QString &wire)
             samples += line.split(',').value(names.indexOf(wire));
     }
     return samples;
+}
+
+// The program as a user runs it, with a home in the folder.
+void start(QProcess &program, const QTemporaryDir &dir, const QStringList &arguments)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_CONFIG_HOME", dir.path());
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(SERNIX_PROGRAM_PATH), arguments);
+}
+
+// Qt's complaints about a file it cannot seek in.
+bool hasFileWarning(const QByteArray &diagnostics)
+{
+    return diagnostics.contains("QIODevice::") || diagnostics.contains("QFile::");
 }
 
 QByteArray readAll(const QString &path)
@@ -167,11 +185,8 @@ private Q_SLOTS:
         const QString full = dir.filePath("full.csv"), vcd = dir.filePath("a.vcd");
         QVERIFY(QFile::link("/dev/full", full));
         QProcess program;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("XDG_CONFIG_HOME", dir.path());
-        program.setProcessEnvironment(environment);
         const QStringList arguments{"--com1", "loopback", "--open", "1", "--transmit", "1:hello", "--record", vcd};
-        program.start(QStringLiteral(SERNIX_PROGRAM_PATH), arguments + QStringList{"--record", full});
+        start(program, dir, arguments + QStringList{"--record", full});
         QByteArray diagnostics;
         QTRY_VERIFY_WITH_TIMEOUT((diagnostics += program.readAllStandardError()).contains("recording to"), 10000);
         // Events after the failure: a recording not stopped would fail again at exit.
@@ -182,6 +197,7 @@ private Q_SLOTS:
         QCOMPARE(program.exitCode(), 0);
         diagnostics += program.readAllStandardError();
         QCOMPARE(diagnostics.count("recording to"), 1);
+        QVERIFY2(!hasFileWarning(diagnostics), diagnostics.constData());
         int status = -1;
         run("vcd2fst", {vcd, dir.filePath("a.fst")}, &status);
         QCOMPARE(status, 0);
@@ -191,6 +207,34 @@ private Q_SLOTS:
         QCOMPARE(status, 2);
         QVERIFY2(refusal.contains(vcd.toLocal8Bit()), refusal.constData());
         QCOMPARE(readAll(vcd), before);
+    }
+
+    // A FIFO read from after the start gets every row since the start; its
+    // reader going away stops that recording, not the program.
+    void fifoWithALateReaderThatGoesAway()
+    {
+        QTemporaryDir dir;
+        const QString fifo = dir.filePath("live.csv");
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        QProcess program;
+        start(program, dir, {"--com1", "loopback", "--open", "1", "--transmit", "1:x", "--record", fifo});
+        QByteArray diagnostics;
+        QTRY_VERIFY_WITH_TIMEOUT((diagnostics += program.readAllStandardError()).contains("when a reader opens it"), 10000);
+        const int reader = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK);
+        QByteArray rows;
+        char buffer[4096];
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (rows += QByteArray(buffer, std::max<qint64>(0, ::read(reader, buffer, sizeof buffer)))).contains(",sent,78,x"),
+            10000);
+        QVERIFY2(rows.startsWith("time,channel,event,value,text\r\n") && rows.contains(",COM1,on,loopback,"), rows);
+        ::close(reader);
+        QTRY_VERIFY_WITH_TIMEOUT((diagnostics += program.readAllStandardError()).contains("stopped: its reader went away"),
+                                 10000);
+        ::kill(pid_t(program.processId()), SIGINT);
+        QVERIFY(program.waitForFinished(10000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 0);
+        QVERIFY2(!hasFileWarning(diagnostics + program.readAllStandardError()), diagnostics.constData());
     }
 
     // Filled far past its bounds with small events, the record takes from the

@@ -11,38 +11,38 @@ using namespace Sernix::Window::user32;
 
 namespace {
 
-// Stands in for the window system and writes down every call, so the order of
-// the icon routine's work can be checked: "owner" and the window asked about,
-// "metric" and its index, "load" and the size, "icon" and the window, the
-// icon's size (1 large, 0 small) and handle.
-class RecordingApi final : public Api
+// Stands in for the window system and keeps what each window ends up with:
+// its large and small icon, each as the resource and size it was loaded as.
+// Width and height differ, so that a swap shows.
+class FakeWindowSystem final : public Api
 {
 public:
     std::map<HWND, HWND> owners;
-    QStringList calls;
+    std::map<std::pair<HWND, WPARAM>, QString> icons;
+    QStringList loaded; // by handle - 1
 
     HINSTANCE currentInstance() override { return 7; }
     int GetSystemMetrics(int index) override
     {
-        calls << QStringLiteral("metric%1").arg(index);
-        return index == SM_CXICON || index == SM_CYICON ? 32 : 16;
+        return std::map<int, int>{{SM_CXICON, 32}, {SM_CYICON, 31}, {SM_CXSMICON, 16}, {SM_CYSMICON, 15}}[index];
     }
     HANDLE LoadImageA(HINSTANCE instance, const char *name, unsigned type, int cx, int cy, unsigned flags) override
     {
-        const bool expected = instance == 7 && qstrcmp(name, "Icon1") == 0 && type == IMAGE_ICON && flags == LR_SHARED;
-        calls << QStringLiteral("load%1x%2").arg(cx).arg(cy) + (expected ? "" : "?");
-        return HANDLE(1000 + cx);
+        if (instance != 7 || type != IMAGE_ICON || flags != LR_SHARED)
+            return 0;
+        loaded << QStringLiteral("%1 %2x%3").arg(QLatin1String(name)).arg(cx).arg(cy);
+        return HANDLE(loaded.size());
     }
     LRESULT SendMessageA(HWND window, unsigned message, WPARAM size, LPARAM icon) override
     {
-        calls << QStringLiteral("icon%1:%2:%3").arg(window).arg(size).arg(icon) + (message == WM_SETICON ? "" : "?");
+        if (message == WM_SETICON && icon > 0 && icon <= loaded.size())
+            icons[{window, size}] = loaded.at(icon - 1);
         return 0;
     }
     HWND GetWindow(HWND window, unsigned command) override
     {
-        calls << QStringLiteral("owner%1").arg(window) + (command == GW_OWNER ? "" : "?");
         const auto found = owners.find(window);
-        return found == owners.end() ? 0 : found->second;
+        return command != GW_OWNER || found == owners.end() ? 0 : found->second;
     }
 };
 
@@ -53,35 +53,31 @@ class WindowIconTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void iconRoutineCalls_data()
+    void iconsEachWindowEndsUpWith_data()
     {
         // Window 10, owned by 20, owned in turn by 30, where the row says so.
         QTest::addColumn<qint16>("ownerToo");
         QTest::addColumn<bool>("owned");
-        QTest::addColumn<QString>("calls");
-        QTest::newRow("owner too, none there: each icon twice")
-            << qint16(-1) << false
-            << "owner10 metric11 metric12 load32x32 icon10:1:1032 icon10:1:1032 "
-               "metric49 metric50 load16x16 icon10:0:1016 icon10:0:1016";
-        QTest::newRow("owner too: the topmost owner first")
-            << qint16(1) << true
-            << "owner10 owner20 owner30 metric11 metric12 load32x32 icon30:1:1032 icon10:1:1032 "
-               "metric49 metric50 load16x16 icon30:0:1016 icon10:0:1016";
-        QTest::newRow("window only: owners never looked for")
-            << qint16(0) << true
-            << "metric11 metric12 load32x32 icon10:1:1032 metric49 metric50 load16x16 icon10:0:1016";
+        QTest::addColumn<QString>("icons");
+        const QString both = "%1 small Icon1 16x15, %1 large Icon1 32x31";
+        QTest::newRow("owner too, none there") << qint16(-1) << false << both.arg(10);
+        QTest::newRow("owner too: the topmost") << qint16(1) << true << both.arg(10) + ", " + both.arg(30);
+        QTest::newRow("window only") << qint16(0) << true << both.arg(10);
     }
 
-    void iconRoutineCalls()
+    void iconsEachWindowEndsUpWith()
     {
         QFETCH(qint16, ownerToo);
         QFETCH(bool, owned);
-        QFETCH(QString, calls);
-        RecordingApi api;
+        QFETCH(QString, icons);
+        FakeWindowSystem windows;
         if (owned)
-            api.owners = {{10, 20}, {20, 30}};
-        Module1::SetWindowIcon(10, QStringLiteral("Icon1"), ownerToo, api);
-        QCOMPARE(api.calls.join(u' '), calls);
+            windows.owners = {{10, 20}, {20, 30}};
+        Module1::SetWindowIcon(10, QStringLiteral("Icon1"), ownerToo, windows);
+        QStringList seen;
+        for (const auto &[key, icon] : windows.icons)
+            seen << QStringLiteral("%1 %2 %3").arg(key.first).arg(key.second == ICON_BIG ? "large" : key.second == ICON_SMALL ? "small" : "?", icon);
+        QCOMPARE(seen.join(", "), icons);
     }
 };
 

@@ -20,6 +20,8 @@ void click(const ChannelControls &channel, QWidget *window)
             channel.serialControl->setPortOpen(true);
             return;
         } catch (const MSCommLib::CommError &) {
+            // Nothing is lost: the control has said why on stderr and keeps
+            // the reason for the box's tooltip; the user gets the message.
         }
         showMessage(window, PortNotFound);
         // Clearing the box runs this handler again, down the branch below.

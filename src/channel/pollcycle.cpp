@@ -25,6 +25,8 @@ void guarded(Step &&step)
     try {
         step();
     } catch (const MSCommLib::CommError &) {
+        // Nothing is lost: a port that went away says so itself (stderr and
+        // the panel), and the next tick runs the step again.
     }
 }
 

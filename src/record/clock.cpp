@@ -3,15 +3,11 @@
 
 namespace Sernix::Record {
 
-Clock::Clock()
-    : Clock(QDateTime::currentMSecsSinceEpoch())
+Clock::Clock(const MSCommLib::SteadyClock &steady, std::optional<qint64> startMsecsSinceEpoch)
+    : m_steady(&steady)
+    , m_startUs(steady.nowUs())
+    , m_startMsecs(startMsecsSinceEpoch.value_or(QDateTime::currentMSecsSinceEpoch()))
 {
-}
-
-Clock::Clock(qint64 startMsecsSinceEpoch)
-    : m_startMsecs(startMsecsSinceEpoch)
-{
-    m_elapsed.start();
 }
 
 QDateTime Clock::wallTime(qint64 time) const

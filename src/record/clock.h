@@ -1,30 +1,35 @@
 // SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #pragma once
 
+#include "serial/steadyclock.h"
+
 #include <QDateTime>
-#include <QElapsedTimer>
+
+#include <optional>
 
 namespace Sernix::Record {
 
-// The wall clock read once at the start plus the monotonic time since: a
-// record never goes backwards when the system clock is stepped.
+// A record's time: microseconds of a steady clock since the record began,
+// shown as the wall clock read once at that start plus the time since, so
+// a record never goes backwards when the system clock is stepped. As safe
+// to read from any thread as the steady clock it follows.
 class Clock
 {
 public:
     // Starts now; a given wall-clock start (ms since the epoch) fixes what
-    // the record's times read as, for files that must come out the same.
-    Clock();
-    explicit Clock(qint64 startMsecsSinceEpoch);
+    // the times read as, for files that must come out the same.
+    explicit Clock(const MSCommLib::SteadyClock &steady = MSCommLib::SteadyClock::monotonic(),
+                   std::optional<qint64> startMsecsSinceEpoch = std::nullopt);
 
-    // Microseconds since the start.
-    qint64 now() const { return m_elapsed.nsecsElapsed() / 1000; }
+    qint64 now() const { return m_steady->nowUs() - m_startUs; }
     // The wall-clock time (UTC) of a time of this clock.
     QDateTime wallTime(qint64 time) const;
     qint64 startMsecsSinceEpoch() const { return m_startMsecs; }
 
 private:
-    QElapsedTimer m_elapsed;
-    qint64 m_startMsecs = 0;
+    const MSCommLib::SteadyClock *m_steady;
+    qint64 m_startUs;
+    qint64 m_startMsecs;
 };
 
 } // namespace Sernix::Record

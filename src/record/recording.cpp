@@ -40,56 +40,40 @@ bool endsWithIncompleteLine(const QString &path)
 
 } // namespace
 
-Recording::Recording(const Record &record, FileKind kind, std::unique_ptr<FileFormat> format)
+Recording::Recording(const Record &record, FileKind kind)
     : m_record(record)
     , m_kind(kind)
-    , m_format(std::move(format))
+    , m_format(createFileFormat(kind, record))
 {
     m_flushTimer.setInterval(FlushIntervalMs);
     connect(&m_flushTimer, &QTimer::timeout, this, &Recording::flush);
 }
 
-std::unique_ptr<Recording> Recording::start(const Record &record, const QString &path, QString *error)
+QString Recording::start(const QString &path)
 {
-    const std::optional<FileKind> kind = fileKindOf(path);
-    if (!kind) {
-        *error = QStringLiteral("%1: a record file's name ends in .csv or .vcd").arg(path);
-        return nullptr;
-    }
-    std::unique_ptr<Recording> recording(new Recording(record, *kind, createFileFormat(*kind, record)));
-    if (!recording->open(path, error))
-        return nullptr;
-    const qint64 now = record.now();
-    recording->m_unwritten += recording->m_format->begin(record, now, true);
-    recording->m_written = {record.lastSequence(), record.lastSequence()};
-    recording->m_flushTimer.start();
-    return recording;
+    if (const QString error = open(path); !error.isEmpty())
+        return error;
+    m_unwritten += m_format->begin(m_record, m_record.now(), true);
+    m_written = {m_record.lastSequence(), m_record.lastSequence()};
+    m_flushTimer.start();
+    return {};
 }
 
-bool Recording::open(const QString &path, QString *error)
+QString Recording::open(const QString &path)
 {
-    m_file.setFileName(path);
     if (m_kind == FileKind::Vcd) {
         // A VCD has one header and one time line: it cannot be appended to,
         // and what a file held is never destroyed.
-        if (QFileInfo(path).exists() || QFileInfo(path).isSymLink()) {
-            *error = QStringLiteral("%1 exists; a VCD file cannot be added to, give a new name").arg(path);
-            return false;
-        }
-        if (!m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
-            *error = QStringLiteral("cannot create %1: %2").arg(path, m_file.errorString());
-            return false;
-        }
-        return true;
+        if (RecordFile::targetOf(path) == RecordFile::Target::File)
+            return QStringLiteral("%1 exists; a VCD file cannot be added to, give a new name").arg(path);
+        return m_file.open(path, false);
     }
     const bool incomplete = endsWithIncompleteLine(path);
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
-        *error = QStringLiteral("cannot open %1: %2").arg(path, m_file.errorString());
-        return false;
-    }
+    if (const QString error = m_file.open(path, true); !error.isEmpty())
+        return error;
     if (incomplete)
         m_unwritten += "\r\n";
-    return true;
+    return {};
 }
 
 Recording::~Recording()
@@ -110,17 +94,24 @@ void Recording::flush()
 {
     if (m_failed || m_finished)
         return;
+    if (m_file.waitsForReader()) {
+        // The record keeps the events meanwhile: a reader gets all since the start.
+        if (const QString error = m_file.openOnceRead(); !error.isEmpty())
+            return fail(error);
+        if (!m_file.isOpen())
+            return;
+    }
     addNew();
-    writeOut(std::exchange(m_unwritten, {}) + m_format->take(m_record.now()));
+    writeOut(m_format->take(m_record.now()));
 }
 
 void Recording::finish()
 {
-    // A file that never opened has nothing to finish.
+    // A file that never opened (a FIFO no reader came to) has nothing to finish.
     if (m_failed || m_finished || !m_file.isOpen())
         return;
     addNew();
-    writeOut(std::exchange(m_unwritten, {}) + m_format->finish(m_record.now()));
+    writeOut(m_format->finish(m_record.now()));
     m_finished = true;
     m_flushTimer.stop();
     m_file.close();
@@ -128,15 +119,22 @@ void Recording::finish()
 
 void Recording::writeOut(const QByteArray &text)
 {
-    if (m_failed || text.isEmpty())
+    m_unwritten += text;
+    if (m_failed || m_unwritten.isEmpty())
         return;
     // Writing to a file that was deleted succeeds and goes nowhere.
-    if (!QFileInfo::exists(m_file.fileName())) {
+    if (!QFileInfo::exists(m_file.path())) {
         fail(QStringLiteral("the file was removed"));
         return;
     }
-    if (m_file.write(text) != text.size())
+    const qint64 written = m_file.write(m_unwritten);
+    if (written < 0) {
         fail(m_file.errorString());
+        return;
+    }
+    m_unwritten.remove(0, written);
+    if (m_unwritten.size() > MaxBacklog)
+        fail(QStringLiteral("its reader does not keep up"));
 }
 
 void Recording::fail(const QString &reason)
@@ -144,7 +142,7 @@ void Recording::fail(const QString &reason)
     m_failed = true;
     m_flushTimer.stop();
     m_file.close();
-    Q_EMIT failed(QStringLiteral("recording to %1 stopped: %2").arg(m_file.fileName(), reason));
+    Q_EMIT failed(QStringLiteral("recording to %1 stopped: %2").arg(m_file.path(), reason));
 }
 
 std::unique_ptr<FileFormat> createFileFormat(FileKind kind, const Record &record)

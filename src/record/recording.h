@@ -2,8 +2,8 @@
 #pragma once
 
 #include "fileformat.h"
+#include "recordfile.h"
 
-#include <QFile>
 #include <QObject>
 #include <QTimer>
 
@@ -24,14 +24,22 @@ class Recording : public QObject
     Q_OBJECT
 public:
     static constexpr int FlushIntervalMs = 250;
+    // What may wait for a FIFO's reader that does not keep up, before the
+    // recording gives it up.
+    static constexpr qsizetype MaxBacklog = qsizetype(8) * 1024 * 1024;
 
-    // Opens the file: a CSV is appended to (a new header row marks the run),
-    // a VCD must not exist yet. Null, with *error set, when it cannot start.
-    static std::unique_ptr<Recording> start(const Record &record, const QString &path, QString *error);
+    Recording(const Record &record, FileKind kind);
     ~Recording() override; // writes what is left
 
+    // Opens the file and follows the record from now on: a CSV is appended
+    // to (a new header row marks the run), a VCD must not exist yet as a
+    // regular file. Into a FIFO without a reader, writing starts when one
+    // comes, with all since the start. Why it cannot start, or empty.
+    QString start(const QString &path);
+
     FileKind kind() const { return m_kind; }
-    QString path() const { return m_file.fileName(); }
+    QString path() const { return m_file.path(); }
+    bool waitsForReader() const { return m_file.waitsForReader(); }
     bool hasFailed() const { return m_failed; }
 
     // Writes everything the record holds that is not written yet.
@@ -43,8 +51,7 @@ Q_SIGNALS:
     void failed(const QString &message);
 
 private:
-    Recording(const Record &record, FileKind kind, std::unique_ptr<FileFormat> format);
-    bool open(const QString &path, QString *error);
+    QString open(const QString &path);
     void writeOut(const QByteArray &text);
     void addNew();
     void fail(const QString &reason);
@@ -52,9 +59,9 @@ private:
     const Record &m_record;
     const FileKind m_kind;
     std::unique_ptr<FileFormat> m_format;
-    QFile m_file;
+    RecordFile m_file;
     QTimer m_flushTimer;
-    QByteArray m_unwritten;             // the header, until the first flush
+    QByteArray m_unwritten;             // what the file did not take yet
     std::array<quint64, 2> m_written{}; // last sequence written, by category
     bool m_failed = false;
     bool m_finished = false;
@@ -64,7 +71,7 @@ private:
 std::unique_ptr<FileFormat> createFileFormat(FileKind kind, const Record &record);
 
 // Writes the whole record, as it holds it now, to a file of the given kind.
-// Returns an error for humans, or an empty string.
+// Why it could not, or empty.
 QString writeWholeRecord(const Record &record, FileKind kind, QIODevice &device);
 
 } // namespace Sernix::Record

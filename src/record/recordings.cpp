@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "recordings.h"
 
-#include <cstdio>
+#include "serial/diagnostics.h"
 
 namespace Sernix::Record {
+
+using MSCommLib::reportLine;
 
 Recordings::Recordings(const Record &record, QObject *parent)
     : QObject(parent)
@@ -23,10 +25,13 @@ QString Recordings::start(const QString &path)
         return QStringLiteral("%1: already recording a %2 file (%3); one of each kind at most")
             .arg(path, fileKindName(*kind), this->path(*kind));
     }
-    QString error;
-    std::unique_ptr<Recording> recording = Recording::start(m_record, path, &error);
-    if (!recording)
+    if (!kind)
+        return QStringLiteral("%1: a record file's name ends in .csv or .vcd").arg(path);
+    auto recording = std::make_unique<Recording>(m_record, *kind);
+    if (const QString error = recording->start(path); !error.isEmpty())
         return error;
+    if (recording->waitsForReader())
+        reportLine(QStringLiteral("%1 is a FIFO: recording starts when a reader opens it").arg(path));
     connect(recording.get(), &Recording::failed, this,
             [this, which = *kind](const QString &message) { onFailed(which, message); });
     m_running.at(std::size_t(*kind)) = std::move(recording);
@@ -72,8 +77,7 @@ void Recordings::flush()
 void Recordings::onFailed(FileKind, const QString &message)
 {
     // The recording stays, stopped, until the next of its kind replaces it.
-    std::fprintf(stderr, "sernix: %s\n", qPrintable(message));
-    std::fflush(stderr);
+    reportLine(message);
     Q_EMIT failed(message);
     Q_EMIT changed();
 }

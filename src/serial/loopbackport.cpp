@@ -14,9 +14,9 @@ constexpr char xonCharacter = 0x11;
 constexpr char xoffCharacter = 0x13;
 } // namespace
 
-LoopbackPort::LoopbackPort()
+LoopbackPort::LoopbackPort(const SteadyClock &clock)
+    : m_clock(clock)
 {
-    m_clock.start();
 }
 
 void LoopbackPort::open(const LineSettings &settings, Handshake handshake)
@@ -26,7 +26,7 @@ void LoopbackPort::open(const LineSettings &settings, Handshake handshake)
     m_settings = settings;
     m_handshake = handshake;
     wireRts(usesHardwareFlow(handshake));
-    m_characterStartNs = m_clock.nsecsElapsed();
+    m_characterStartNs = m_clock.nowNs();
 }
 
 void LoopbackPort::close()
@@ -129,7 +129,7 @@ ReturnCheck LoopbackPort::lookForReturn(const LineSettings &settings, Handshake 
 
 void LoopbackPort::transmitDueCharacters()
 {
-    const qint64 nowNs = m_clock.nsecsElapsed();
+    const qint64 nowNs = m_clock.nowNs();
     if (m_open && !m_unsent.isEmpty() && !transmitterHeld()) {
         const qint64 characterNs = characterTimeNs();
         const qint64 due = std::min<qint64>((nowNs - m_characterStartNs) / characterNs, m_unsent.size());

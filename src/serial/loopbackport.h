@@ -3,7 +3,7 @@
 
 #include "portbackend.h"
 
-#include <QElapsedTimer>
+#include "steadyclock.h"
 
 namespace MSCommLib {
 
@@ -14,7 +14,7 @@ namespace MSCommLib {
 class LoopbackPort final : public PortBackend
 {
 public:
-    LoopbackPort();
+    explicit LoopbackPort(const SteadyClock &clock = SteadyClock::monotonic());
 
     void open(const LineSettings &settings, Handshake handshake) override;
     void close() override;
@@ -41,7 +41,7 @@ private:
     qint64 characterTimeNs() const;
     void requireOpen() const;
 
-    QElapsedTimer m_clock;
+    const SteadyClock &m_clock;
     bool m_open = false;
     LineSettings m_settings;
     Handshake m_handshake = Handshake::None;

@@ -35,9 +35,10 @@ auto tellingRefusal(const Refused &refused, const Step &step)
 
 } // namespace
 
-MSComm::MSComm(int commPort, const QString &deviceName, QObject *parent)
+MSComm::MSComm(int commPort, const QString &deviceName, const SteadyClock &clock, QObject *parent)
     : QObject(parent)
     , m_commPort(commPort)
+    , m_clock(clock)
 {
     m_returnLook.setParent(this);
     m_returnLook.setObjectName(QStringLiteral("returnLook"));
@@ -63,7 +64,7 @@ void MSComm::setDeviceName(const QString &deviceName)
     if (m_open)
         throw CommError(QStringLiteral("%1: close the port before binding it to another device").arg(m_deviceName));
     m_deviceName = deviceName.isEmpty() ? defaultDeviceName(m_commPort) : deviceName;
-    m_port = createPortBackend(m_deviceName);
+    m_port = createPortBackend(m_deviceName, m_clock);
     m_port->setLossHandler([this](const QString &reason, DeviceState whileAway) { onDeviceLost(reason, whileAway); });
     m_lastOpenFailure.clear();
 }
@@ -339,7 +340,7 @@ void MSComm::onDeviceLost(const QString &reason, DeviceState whileAway)
     if (!m_open || isLost())
         return;
     m_deviceState = whileAway;
-    if (m_dropNews.lost(SteadyClock::now()))
+    if (m_dropNews.lost(m_clock.nowMs()))
         say(QStringLiteral("lost; waiting for it to return (%1)").arg(reason));
     m_returnLook.start();
     Q_EMIT deviceStateChanged(whileAway, reason);
@@ -350,7 +351,7 @@ void MSComm::onReturnLook()
 {
     if (isLost())
         lookForReturn();
-    if (const std::optional<QString> news = m_dropNews.due(SteadyClock::now()))
+    if (const std::optional<QString> news = m_dropNews.due(m_clock.nowMs()))
         say(*news);
     if (!isLost() && m_dropNews.isSettled())
         m_returnLook.stop();
@@ -365,7 +366,7 @@ void MSComm::lookForReturn()
         applyOutputLinesAfterOpening();
         // A device back (maybe through another driver) continues the counts.
         startCounting(!m_lastCounts);
-        m_dropNews.back(SteadyClock::now());
+        m_dropNews.back(m_clock.nowMs());
         Q_EMIT deviceStateChanged(DeviceState::Present, {});
         return;
     }
@@ -409,6 +410,8 @@ void MSComm::setOutputLineIfPossible(void (PortBackend::*setLine)(bool), bool on
     try {
         (m_port.get()->*setLine)(on);
     } catch (const CommError &) {
+        // Nothing is lost: the level stays in the control and is written
+        // again at the next opening or change of handshaking.
     }
 }
 

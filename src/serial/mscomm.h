@@ -8,6 +8,7 @@
 #include "linecounts.h"
 #include "linesettings.h"
 #include "portbackend.h"
+#include "steadyclock.h"
 
 #include <QObject>
 #include <QString>
@@ -37,7 +38,9 @@ public:
 
     // deviceName empty: the platform's COMn for commPort n ("COMn" on Windows,
     // /dev/ttyS(n-1) elsewhere). "loopback" selects the simulated loop-back plug.
-    explicit MSComm(int commPort, const QString &deviceName = {}, QObject *parent = nullptr);
+    // The clock spaces its news of a lost device and is handed to the port.
+    explicit MSComm(int commPort, const QString &deviceName = {},
+                    const SteadyClock &clock = SteadyClock::monotonic(), QObject *parent = nullptr);
     ~MSComm() override;
 
     int CommPort() const;
@@ -139,6 +142,7 @@ private:
     void startCounting(bool fromZero);
 
     const int m_commPort;
+    const SteadyClock &m_clock;
     QString m_deviceName;
     std::unique_ptr<PortBackend> m_port;
     bool m_open = false;

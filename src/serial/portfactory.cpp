@@ -7,12 +7,12 @@
 
 namespace MSCommLib {
 
-std::unique_ptr<PortBackend> createPortBackend(const QString &deviceName)
+std::unique_ptr<PortBackend> createPortBackend(const QString &deviceName, const SteadyClock &clock)
 {
     if (deviceName == loopbackDeviceName)
-        return std::make_unique<LoopbackPort>();
+        return std::make_unique<LoopbackPort>(clock);
     if (RemotePort::isAddress(deviceName))
-        return std::make_unique<RemotePort>(deviceName);
+        return std::make_unique<RemotePort>(deviceName, clock);
     return std::make_unique<SerialPortBackend>(deviceName);
 }
 

@@ -6,8 +6,9 @@
 
 namespace MSCommLib {
 
-RemoteConnection::RemoteConnection(DataHandler onData, EndHandler onEnded)
-    : m_onData(std::move(onData))
+RemoteConnection::RemoteConnection(const SteadyClock &clock, DataHandler onData, EndHandler onEnded)
+    : m_clock(clock)
+    , m_onData(std::move(onData))
     , m_onEnded(std::move(onEnded))
 {
     // Enough to take a burst without holding up the event loop; TCP holds the rest.
@@ -112,7 +113,7 @@ void RemoteConnection::readInput()
 {
     while (!m_readingPaused && m_failure.isEmpty() && m_socket.bytesAvailable() > 0) {
         QByteArray data;
-        m_session.feed(m_socket.read(ReadChunkSize), QDeadlineTimer::current().deadline(), data);
+        m_session.feed(m_socket.read(ReadChunkSize), m_clock.nowMs(), data);
         if (const QString why = m_session.misconduct(); !why.isEmpty()) {
             end(why);
             m_socket.abort();

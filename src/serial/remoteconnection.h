@@ -3,6 +3,7 @@
 
 #include "comportsession.h"
 #include "namelookup.h"
+#include "steadyclock.h"
 
 #include <QDeadlineTimer>
 #include <QTcpSocket>
@@ -29,7 +30,8 @@ public:
     using DataHandler = std::function<bool(QByteArray data)>;
     using EndHandler = std::function<void(RemoteConnection &connection, const QString &reason)>;
 
-    RemoteConnection(DataHandler onData, EndHandler onEnded);
+    // The clock is the session's: replies are timed by it.
+    RemoteConnection(const SteadyClock &clock, DataHandler onData, EndHandler onEnded);
     // Nothing is heard from the socket once the rest is gone.
     ~RemoteConnection();
     RemoteConnection(const RemoteConnection &) = delete;
@@ -61,6 +63,7 @@ private:
     void readInput();
     void end(const QString &reason);
 
+    const SteadyClock &m_clock;
     QTcpSocket m_socket;
     ComPortSession m_session;
     std::unique_ptr<NameLookup> m_lookup; // while the server's name is looked up

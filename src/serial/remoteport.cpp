@@ -3,7 +3,6 @@
 
 #include "commerror.h"
 #include "diagnostics.h"
-#include "steadyclock.h"
 
 #include <QScopeGuard>
 #include <QUrl>
@@ -19,17 +18,6 @@ using namespace Telnet;
 
 constexpr QLatin1StringView Scheme("rfc2217");
 
-// The sessions' clock: milliseconds on the monotonic clock.
-qint64 now()
-{
-    return QDeadlineTimer::current().deadline();
-}
-
-qint64 after(int ms)
-{
-    return QDeadlineTimer(ms).deadline();
-}
-
 bool isRefusal(ComPortSession::Outcome outcome)
 {
     return outcome == ComPortSession::Outcome::Altered || outcome == ComPortSession::Outcome::Refused;
@@ -42,8 +30,9 @@ bool RemotePort::isAddress(const QString &deviceName)
     return deviceName.startsWith(Scheme + QLatin1String("://"), Qt::CaseInsensitive);
 }
 
-RemotePort::RemotePort(const QString &deviceName)
+RemotePort::RemotePort(const QString &deviceName, const SteadyClock &clock)
     : m_deviceName(deviceName)
+    , m_clock(clock)
 {
     const QUrl url(deviceName, QUrl::StrictMode);
     if (url.isValid() && url.port() > 0 && url.path().isEmpty() && !url.host().isEmpty()) {
@@ -66,9 +55,9 @@ void RemotePort::open(const LineSettings &settings, Handshake handshake)
     if (!flow)
         fail(QStringLiteral("a remote port has no RTS/CTS with XON/XOFF handshaking"));
 
-    const QDeadlineTimer deadline(OpenTimeoutMs);
+    const qint64 openBy = now() + OpenTimeoutMs;
     std::unique_ptr<RemoteConnection> connection = newConnection();
-    QString why = connection->connectNow(m_host, m_port, deadline);
+    QString why = connection->connectNow(m_host, m_port, QDeadlineTimer(OpenTimeoutMs));
     if (!why.isEmpty())
         throw CommError(QStringLiteral("cannot open %1: %2").arg(m_deviceName, why));
 
@@ -76,7 +65,7 @@ void RemotePort::open(const LineSettings &settings, Handshake handshake)
     m_state = State::Live;
     m_live->session().watchModemLines();
     const Outcome outcome =
-        await(m_live->session().request(ComPortSession::settingsOf(settings, flow), deadline.deadline()));
+        await(m_live->session().request(ComPortSession::settingsOf(settings, flow), openBy));
     if (m_state != State::Live) {
         why = m_live->failure();
         close();
@@ -94,7 +83,7 @@ void RemotePort::open(const LineSettings &settings, Handshake handshake)
     }
     m_settings = settings;
     m_handshake = handshake;
-    m_liveSince = SteadyClock::now();
+    m_liveSince = now();
 }
 
 void RemotePort::close()
@@ -132,14 +121,14 @@ PendingChange RemotePort::change(const Settings &wanted, const Settings &previou
                                  std::function<void()> inForce)
 {
     RemoteConnection *connection = m_live.get();
-    const ComPortSession::RequestId id = connection->session().request(wanted, after(ReplyTimeoutMs));
+    const ComPortSession::RequestId id = connection->session().request(wanted, now() + ReplyTimeoutMs);
     connection->send();
     return PendingChange([this, connection, id, previous, naming, inForce = std::move(inForce)] {
         // Only a connection lost since can have been replaced, and a lost
         // port takes what it is given when it is back.
         const Outcome outcome = connection == m_live.get() ? await(id) : Outcome::Pending;
         if (isRefusal(outcome)) {
-            m_live->session().forget(m_live->session().request(previous, after(ReplyTimeoutMs)));
+            m_live->session().forget(m_live->session().request(previous, now() + ReplyTimeoutMs));
             m_live->send();
             fail(QStringLiteral("the server refused %1").arg(naming.what));
         }
@@ -223,14 +212,14 @@ ReturnCheck RemotePort::lookForReturn(const LineSettings &settings, Handshake ha
             becomeLive(std::exchange(m_attempt, {}));
             return {DeviceState::Present, {}};
         }
-        if (m_attempt->advance() && SteadyClock::now() - m_attemptAt < OpenTimeoutMs)
+        if (m_attempt->advance() && now() - m_attemptAt < OpenTimeoutMs)
             return {DeviceState::Reconnecting, {}};
         m_attempt.reset(); // with any name lookup it still waits for
     }
-    if (SteadyClock::now() - m_attemptAt >= m_retryMs) {
+    if (now() - m_attemptAt >= m_retryMs) {
         m_attempt = newConnection();
         m_attempt->startConnecting(m_host, m_port, m_attempts++);
-        m_attemptAt = SteadyClock::now();
+        m_attemptAt = now();
         m_retryMs = std::min(2 * m_retryMs, LongestRetryMs);
     }
     return {DeviceState::Reconnecting, {}};
@@ -239,6 +228,7 @@ ReturnCheck RemotePort::lookForReturn(const LineSettings &settings, Handshake ha
 std::unique_ptr<RemoteConnection> RemotePort::newConnection()
 {
     return std::make_unique<RemoteConnection>(
+        m_clock,
         [this](QByteArray data) { return receive(std::move(data)); },
         [this](RemoteConnection &connection, const QString &reason) { onEnded(connection, reason); });
 }
@@ -248,7 +238,7 @@ void RemotePort::onEnded(RemoteConnection &connection, const QString &reason)
     if (&connection != m_live.get() || m_state != State::Live)
         return;
     m_state = State::Lost;
-    m_attemptAt = SteadyClock::now();
+    m_attemptAt = now();
     if (m_attemptAt - m_liveSince >= SteadyAfterMs)
         m_retryMs = FirstRetryMs;
     reportLoss(reason, DeviceState::Reconnecting);
@@ -287,11 +277,11 @@ void RemotePort::becomeLive(std::unique_ptr<RemoteConnection> connection)
         connection->session().carryCountsFrom(m_live->session());
     m_live = std::move(connection);
     m_state = State::Live;
-    m_liveSince = SteadyClock::now();
+    m_liveSince = now();
     ComPortSession &session = m_live->session();
     session.watchModemLines();
     session.forget(session.request(ComPortSession::settingsOf(m_settings, ComPortSession::wireFlow(m_handshake)),
-                                   after(ReplyTimeoutMs)));
+                                   now() + ReplyTimeoutMs));
     m_live->send();
 }
 

@@ -3,6 +3,7 @@
 
 #include "portbackend.h"
 #include "remoteconnection.h"
+#include "steadyclock.h"
 
 #include <memory>
 
@@ -39,7 +40,7 @@ public:
     // Whether a device name is a remote port's address.
     static bool isAddress(const QString &deviceName);
 
-    explicit RemotePort(const QString &deviceName);
+    explicit RemotePort(const QString &deviceName, const SteadyClock &clock = SteadyClock::monotonic());
     ~RemotePort() override;
 
     void open(const LineSettings &settings, Handshake handshake) override;
@@ -82,17 +83,19 @@ private:
     // Sends a change; finishing it waits for the server's word on it.
     PendingChange change(const Settings &wanted, const Settings &previous, const Naming &naming,
                          std::function<void()> inForce);
+    qint64 now() const { return m_clock.nowMs(); }
     void becomeLive(std::unique_ptr<RemoteConnection> connection);
     void requireLive() const;
     [[noreturn]] void fail(const QString &what) const;
 
     const QString m_deviceName;
+    const SteadyClock &m_clock;
     QString m_host;
     quint16 m_port = 0;
     State m_state = State::Closed;
     std::unique_ptr<RemoteConnection> m_live;
     std::unique_ptr<RemoteConnection> m_attempt; // a reconnection under way
-    qint64 m_attemptAt = 0;                      // SteadyClock: the last attempt, or the loss
+    qint64 m_attemptAt = 0;                      // the last attempt, or the loss
     qint64 m_liveSince = 0;
     int m_retryMs = FirstRetryMs;
     int m_attempts = 0; // each goes to the next of the host's addresses

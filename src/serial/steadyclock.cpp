@@ -1,30 +1,33 @@
 // SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "steadyclock.h"
 
-#include <QDeadlineTimer>
-
-#include <utility>
+#include <chrono>
 
 namespace MSCommLib {
 
-namespace {
-
-std::function<qint64()> &source()
+SteadyClock::SteadyClock(Kind kind)
+    : m_kind(kind)
 {
-    static std::function<qint64()> chosen;
-    return chosen;
 }
 
-} // namespace
-
-qint64 SteadyClock::now()
+const SteadyClock &SteadyClock::monotonic()
 {
-    return source() ? source()() : QDeadlineTimer::current().deadline();
+    static const SteadyClock clock;
+    return clock;
 }
 
-void SteadyClock::setSource(std::function<qint64()> source)
+qint64 SteadyClock::nowNs() const
 {
-    MSCommLib::source() = std::move(source);
+    if (m_kind == Kind::Manual)
+        return m_manualNs.load(std::memory_order_relaxed);
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+void SteadyClock::advanceNs(qint64 ns)
+{
+    Q_ASSERT(m_kind == Kind::Manual);
+    m_manualNs.fetch_add(ns, std::memory_order_relaxed);
 }
 
 } // namespace MSCommLib

@@ -40,12 +40,13 @@ QFont dialogFont()
 
 } // namespace
 
-Form1::Form1(const DeviceNames &devices, QWidget *parent)
+Form1::Form1(const DeviceNames &devices, const MSCommLib::SteadyClock &clock, QWidget *parent)
     : QMainWindow(parent)
-    , MSComm1(1, devices[0])
-    , MSComm2(2, devices[1])
-    , MSComm3(3, devices[2])
-    , MSComm4(4, devices[3])
+    , MSComm1(1, devices[0], clock)
+    , MSComm2(2, devices[1], clock)
+    , MSComm3(3, devices[2], clock)
+    , MSComm4(4, devices[3], clock)
+    , m_record(Sernix::Record::Clock(clock))
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Sernix-eng Ver. 1.1"));

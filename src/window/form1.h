@@ -32,7 +32,10 @@ public:
     // Device of each channel's port; an empty name is the platform's COMn.
     using DeviceNames = DeviceBindings::DeviceNames;
 
-    explicit Form1(const DeviceNames &devices = {}, QWidget *parent = nullptr);
+    // The clock stamps the record and times the ports.
+    explicit Form1(const DeviceNames &devices = {},
+                   const MSCommLib::SteadyClock &clock = MSCommLib::SteadyClock::monotonic(),
+                   QWidget *parent = nullptr);
     ~Form1() override;
 
     // The serial controls, bound to ports 1 to 4 for the whole run.

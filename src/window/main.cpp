@@ -61,13 +61,8 @@ int main(int argc, char **argv)
         std::printf("sernix %s\n", SERNIX_DISPLAY_VERSION);
         return 0;
     }
-    if (commandLine.listPorts) {
-        const QList<MSCommLib::PortDescription> ports = MSCommLib::availablePorts();
-        if (ports.isEmpty())
-            std::fputs("sernix: no serial ports found\n", stderr);
-        std::fputs(qPrintable(portList(ports)), stdout);
-        return 0;
-    }
+    if (commandLine.listPorts)
+        return listPorts();
     if (!hasDisplay()) {
         if (commandLine.screenshotFile.isEmpty()) {
             std::fputs("sernix: no display (DISPLAY is not set); to get a picture of the window instead, "

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 
 namespace Sernix::Window {
 
@@ -28,6 +29,15 @@ QString portList(const QList<MSCommLib::PortDescription> &ports)
         text += cells.join(QLatin1String("  ")).trimmed() + QLatin1Char('\n');
     }
     return text;
+}
+
+int listPorts()
+{
+    const QList<MSCommLib::PortDescription> ports = MSCommLib::availablePorts();
+    if (ports.isEmpty())
+        std::fputs("sernix: no serial ports found\n", stderr);
+    std::fputs(qPrintable(portList(ports)), stdout);
+    return 0;
 }
 
 } // namespace Sernix::Window

@@ -13,4 +13,8 @@ namespace Sernix::Window {
 // system does not know.
 QString portList(const QList<MSCommLib::PortDescription> &ports);
 
+// --list-ports: the ports found, on stdout, or on stderr that there are
+// none; the exit status, 0 either way (finding none is an answer).
+int listPorts();
+
 } // namespace Sernix::Window

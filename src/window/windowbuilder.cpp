@@ -246,7 +246,7 @@ AboutPanelControls buildAboutPanel(QWidget *client)
     QPalette panelPalette = about.panel->palette();
     panelPalette.setColor(QPalette::Window, resolveOleColor(OleColors::ActiveBorder, panelPalette));
     about.panel->setPalette(panelPalette);
-    about.panel->setAccessibleName(QStringLiteral("About"));
+    about.panel->setAccessibleName(QStringLiteral("About panel"));
 
     about.aboutText = place<MultiLineTextBox>(about.panel, QStringLiteral("Text38"), AboutText);
     about.aboutText->setFrameStyle(QFrame::NoFrame);
