@@ -58,7 +58,8 @@ void fill(Record &record, MSCommLib::SteadyClock &clock)
     at(2200).appendStatus(2, K::Reconnecting, {}, "-connection refused");
     at(2500).appendStatus(1, K::Back);
     levels(2800, 1, "101010");
-    at(2900).appendStatus(4, K::On, QString::fromUtf8("/dev/serial/by-id/usb-Caf\u00e9_UART-if00"), "9600,n,8,1  comNone");
+    at(2900).appendStatus(4, K::On, QString::fromUtf8("/dev/serial/by-id/usb-Caf\u00e9_UART-if00"),
+                          "9600,n,8,1  comNone");
     levels(2950, 4, "000011");
     at(3000).appendStatus(1, K::Off);
     at(3100).appendStatus(4, K::Off);
