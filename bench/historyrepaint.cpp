@@ -26,25 +26,24 @@ constexpr int ViewWidth = 1920;
 // and data several times a second: more than the record keeps of either.
 void fill(Sernix::Record::Record &record)
 {
-    constexpr qint64 LineStep = Day / 220'000;
-    constexpr qint64 DataStep = Day / 450'000;
+    constexpr qint64 LineStep = Day / 440'000;
+    constexpr qint64 DataStep = Day / 1'300'000;
     const QByteArray bytes(48, 'x');
     qint64 lineTime = -Day;
     qint64 n = 0;
     for (qint64 dataTime = -Day; dataTime < 0; dataTime += DataStep, ++n) {
-        record.append(int(n % 4) + 1, n % 3 == 0 ? Kind::Sent : Kind::Received, {}, {}, bytes, dataTime);
+        record.appendData(int(n % 4) + 1, n % 3 == 0 ? Kind::Sent : Kind::Received, bytes, dataTime);
         while (lineTime <= dataTime) {
             const int channel = int(n % 4) + 1;
             if (n % 5000 == 0) {
-                record.append(channel, Kind::Lost, {}, QStringLiteral("gone"), {}, lineTime);
-                record.append(channel, Kind::Back, {}, {}, {}, lineTime + 1);
+                record.appendStatus(channel, Kind::Lost, {}, QStringLiteral("gone"), lineTime);
+                record.appendStatus(channel, Kind::Back, {}, {}, lineTime + 1);
             } else if (n % 97 == 0) {
-                record.append(channel, Kind::Pulse, QStringLiteral("CTS"), QStringLiteral("3"), {}, lineTime);
+                record.appendPulse(channel, Sernix::Record::Line::Cts, 3, lineTime);
             } else if (n % 89 == 0) {
-                record.append(channel, Kind::Framing, QStringLiteral("1"), {}, {}, lineTime);
+                record.appendError(channel, Kind::Framing, 1, lineTime);
             } else {
-                record.append(channel, Kind(int(Kind::Dcd) + int(n % 6)),
-                              n % 2 ? QStringLiteral("1") : QStringLiteral("0"), {}, {}, lineTime);
+                record.appendLevel(channel, Sernix::Record::Line(n % 6), n % 2 != 0, lineTime);
             }
             lineTime += LineStep;
         }

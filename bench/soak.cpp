@@ -132,7 +132,7 @@ void soak(Report &report, const QStringList &arguments)
                double(recordBound) / 1e6);
     report.add(QStringLiteral("growth beyond the record's"),
                megabytes(residentAtEnd - residentAtMark) - double(recordAtEnd - recordAtMark) / 1e6,
-               QStringLiteral("MB"), 3, 1);
+               QStringLiteral("MB"), 3, 16);
 }
 
 } // namespace Sernix::Bench

@@ -366,8 +366,7 @@ private Q_SLOTS:
             }
             seen += u' ' + channel.connectorPanel->toolTip().section(u';', 0, 0);
             for (const auto &event : form.record().after(Sernix::Record::Category::Lines, before))
-                seen +=
-                    u'|' + (Sernix::Record::eventName(event.kind) + u' ' + event.value + u' ' + event.text).trimmed();
+                seen += u'|' + eventText(form.record(), event);
             return seen;
         };
         raise(true);

@@ -24,6 +24,7 @@ using namespace Sernix::Rig;
 using namespace Sernix::Window;
 using namespace Sernix::History;
 using Kind = Sernix::Record::EventKind;
+using Sernix::Record::Line;
 
 namespace {
 
@@ -143,6 +144,9 @@ private Q_SLOTS:
         QTest::newRow("received block") << 15 * Ms << 1 << int(Lane::Received) << middle << LaneColours::Received
                                         << true;
         QTest::newRow("nothing sent") << 15 * Ms << 1 << int(Lane::Sent) << middle << LaneColours::Sent << false;
+        QTest::newRow("many sent at once") << 35 * Ms << 1 << int(Lane::Sent) << middle << LaneColours::Sent << true;
+        QTest::newRow("none received then")
+            << 35 * Ms << 1 << int(Lane::Received) << middle << LaneColours::Received << false;
         QTest::newRow("lost period hatched") << 45 * Ms << 1 << int(Lane::Dsr) << middle << LaneColours::Lost << true;
         QTest::newRow("no trace while lost") << 45 * Ms << 1 << int(Lane::Rts) << high << LaneColours::Trace << false;
         QTest::newRow("off channel hatched") << 30 * Ms << 2 << int(Lane::Dcd) << middle << LaneColours::Off << true;
@@ -156,18 +160,16 @@ private Q_SLOTS:
         QFETCH(QRgb, colour);
         QFETCH(bool, drawn);
         Sernix::Record::Record record;
-        const auto at = [&](qint64 when, Kind kind, const QString &value = {}, const QByteArray &bytes = {}) {
-            record.append(1, kind, value, {}, bytes, when);
-        };
-        at(2 * Ms, Kind::On, QStringLiteral("loopback"));
-        for (Kind line : {Kind::Dcd, Kind::Dsr, Kind::Cts, Kind::Ri, Kind::Dtr, Kind::Rts})
-            at(3 * Ms, line, QStringLiteral("1"));
-        at(15 * Ms, Kind::Received, {}, "hello");
-        at(20 * Ms, Kind::Pulse, QStringLiteral("CTS"));
-        at(25 * Ms, Kind::Framing, QStringLiteral("2"));
-        at(27 * Ms, Kind::Dcd, QStringLiteral("0"));
-        at(40 * Ms, Kind::Lost);
-        at(50 * Ms, Kind::Back);
+        record.appendStatus(1, Kind::On, QStringLiteral("loopback"), {}, 2 * Ms);
+        for (int line = 0; line < Sernix::Record::LineCount; ++line)
+            record.appendLevel(1, Line(line), true, 3 * Ms);
+        record.appendData(1, Kind::Received, "hello", 15 * Ms);
+        record.appendPulse(1, Line::Cts, 0, 20 * Ms);
+        record.appendError(1, Kind::Framing, 2, 25 * Ms);
+        record.appendLevel(1, Line::Dcd, false, 27 * Ms);
+        record.appendData(1, Kind::Sent, QByteArray(40 * Sernix::Record::MaxBytesPerEvent, 'x'), 35 * Ms);
+        record.appendStatus(1, Kind::Lost, {}, {}, 40 * Ms);
+        record.appendStatus(1, Kind::Back, {}, {}, 50 * Ms);
         QTRY_VERIFY(record.now() > Span); // every event in the past
 
         HistoryView view(record);
@@ -210,12 +212,12 @@ private Q_SLOTS:
         if (record->now() >= 900)
             QSKIP("no recording began within the first millisecond of its record");
         const qint64 base = (record->now() / Ms + 100) * Ms + 900;
-        record->append(1, Kind::On, QStringLiteral("loopback"), QStringLiteral("9600,n,8,1 0"), {}, base);
-        for (Kind line : {Kind::Dcd, Kind::Dsr, Kind::Cts, Kind::Ri, Kind::Dtr, Kind::Rts})
-            record->append(1, line, QStringLiteral("1"), {}, {}, base + 5 * Ms);
-        record->append(1, Kind::Pulse, QStringLiteral("DSR"), QStringLiteral("4"), {}, base + 90 * Ms);
-        record->append(1, Kind::Received, {}, {}, QByteArray("=a,\"b\"\r\n\0\xff", 10), base + 91 * Ms);
-        record->append(1, Kind::Lost, {}, QStringLiteral("gone"), {}, base + 200 * Ms);
+        record->appendStatus(1, Kind::On, QStringLiteral("loopback"), QStringLiteral("9600,n,8,1 0"), base);
+        for (int line = 0; line < Sernix::Record::LineCount; ++line)
+            record->appendLevel(1, Line(line), true, base + 5 * Ms);
+        record->appendPulse(1, Line::Dsr, 4, base + 90 * Ms);
+        record->appendData(1, Kind::Received, QByteArrayView("=a,\"b\"\r\n\0\xff", 10), base + 91 * Ms);
+        record->appendStatus(1, Kind::Lost, {}, QStringLiteral("gone"), base + 200 * Ms);
         recordings->stopAll();
 
         HistoryWindow window(*record, *recordings);
@@ -250,7 +252,7 @@ private Q_SLOTS:
 #ifndef Q_OS_WIN // where an open file cannot be removed
         // A file removed under a recording stops it, and the window says so.
         QVERIFY(QFile::remove(path));
-        record.append(1, Kind::Off);
+        record.appendStatus(1, Kind::Off);
         recordings.flush();
         QVERIFY(!recordings.isRunning(Sernix::Record::FileKind::Csv));
         QVERIFY2(status->text().contains(QLatin1String("the file was removed")), qPrintable(status->text()));

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #pragma once
 
+#include "record/csvformat.h"
 #include "window/form1.h"
 
 #include <QApplication>
@@ -24,6 +25,14 @@ Control *named(const QWidget *window, const QString &name)
     if (!control)
         qFatal("no control named %s", qPrintable(name));
     return control;
+}
+
+// A line event as its CSV row names it: "pulse DSR 2", "on loopback 9600,n,8,1  comNone".
+inline QString eventText(const Record::Record &record, const Record::Event &event)
+{
+    return (Record::eventName(event.kind) + u' ' + Record::CsvFormat::valueText(record, event) + u' '
+            + Record::CsvFormat::detailText(record, event))
+        .trimmed();
 }
 
 inline void click(QWidget *control)

@@ -13,11 +13,6 @@ using Controls::Unacceptable;
 using Record::EventKind;
 using Record::Line;
 
-QString levelText(bool on)
-{
-    return on ? QStringLiteral("1") : QStringLiteral("0");
-}
-
 // The counters of the input lines and of the errors, by what they record.
 struct CountedLine
 {
@@ -56,23 +51,24 @@ RecordFeed::RecordFeed(Record::Record &record, int channel, MSCommLib::MSComm &p
     connect(&port, &MSComm::opened, this, &RecordFeed::onOpened);
     connect(&port, &MSComm::closed, this, &RecordFeed::onClosed);
     connect(&port, &MSComm::openFailed, this, [this](const QString &reason) {
-        m_record.append(m_channel, EventKind::OpenFailed, {}, PortNotFound + QLatin1String(": ") + reason);
+        m_record.appendStatus(m_channel, EventKind::OpenFailed, {}, PortNotFound + QLatin1String(": ") + reason);
     });
     connect(&port, &MSComm::deviceStateChanged, this, &RecordFeed::onDeviceStateChanged);
     connect(&port, &MSComm::settingsWritten, this, [this](const QString &settings, bool accepted) {
         if (m_port.PortOpen())
-            m_record.append(m_channel, EventKind::Settings, settings, accepted ? QString() : Unacceptable);
+            m_record.appendStatus(m_channel, EventKind::Settings, settings, accepted ? QString() : Unacceptable);
     });
     connect(&port, &MSComm::handshakingWritten, this, [this](int mode, bool accepted) {
         if (m_port.PortOpen())
-            m_record.append(m_channel, EventKind::Handshaking, MSCommLib::handshakeName(mode),
-                            accepted ? QString() : Unacceptable);
+            m_record.appendStatus(m_channel, EventKind::Handshaking, MSCommLib::handshakeName(mode),
+                                  accepted ? QString() : Unacceptable);
     });
     connect(&port, &MSComm::dtrWritten, this, [this](bool on) { onOutputLine(Line::Dtr, on); });
     connect(&port, &MSComm::rtsWritten, this, [this](bool on) { onOutputLine(Line::Rts, on); });
     connect(&port, &MSComm::dataReceived, this,
-            [this](const QByteArray &bytes) { onBytes(EventKind::Received, bytes); });
-    connect(&port, &MSComm::dataSent, this, [this](const QByteArray &bytes) { onBytes(EventKind::Sent, bytes); });
+            [this](const QByteArray &bytes) { m_record.appendData(m_channel, EventKind::Received, bytes); });
+    connect(&port, &MSComm::dataSent, this,
+            [this](const QByteArray &bytes) { m_record.appendData(m_channel, EventKind::Sent, bytes); });
     connect(&port, &MSComm::looked, this, &RecordFeed::onLook);
 }
 
@@ -83,56 +79,46 @@ QString RecordFeed::caption() const
 
 void RecordFeed::onOpened()
 {
-    m_record.append(m_channel, EventKind::On, m_port.deviceName(), caption());
-    m_live = true;
+    m_record.appendStatus(m_channel, EventKind::On, m_port.deviceName(), caption());
     m_fullLook = true;
 }
 
 void RecordFeed::onClosed()
 {
-    m_live = false;
-    m_record.append(m_channel, EventKind::Off);
+    m_record.appendStatus(m_channel, EventKind::Off);
 }
 
 void RecordFeed::onDeviceStateChanged(MSCommLib::DeviceState state, const QString &reason)
 {
     switch (state) {
     case MSCommLib::DeviceState::Present:
-        m_record.append(m_channel, EventKind::Back);
-        m_live = true;
+        m_record.appendStatus(m_channel, EventKind::Back);
         m_fullLook = true;
         return;
     case MSCommLib::DeviceState::Reconnecting:
-        m_live = false;
-        m_record.append(m_channel, EventKind::Reconnecting, {}, reason);
+        m_record.appendStatus(m_channel, EventKind::Reconnecting, {}, reason);
         return;
     default:
-        m_live = false;
-        m_record.append(m_channel, EventKind::Lost, {}, reason);
+        m_record.appendStatus(m_channel, EventKind::Lost, {}, reason);
         return;
     }
 }
 
 void RecordFeed::onLook(const MSCommLib::MSComm::Look &look)
 {
-    if (!m_live)
+    if (!state().live())
         return;
     const qint64 now = m_record.now();
     const bool full = std::exchange(m_fullLook, false);
-    if (full)
-        m_levels = {};
     for (const CountedLine &input : InputLines) {
         const bool level = look.inputs.*input.level;
-        const std::optional<bool> before = m_levels.at(std::size_t(input.line));
+        const std::optional<bool> before = state().levels.at(std::size_t(input.line));
         const std::optional<quint32> count = look.sinceLastLook ? (*look.sinceLastLook)[input.counter] : std::nullopt;
         // More transitions than the level shows: the line went and came back.
         if (before && count && *count > (level != *before ? 1u : 0u))
-            m_record.append(m_channel, EventKind::Pulse, Record::lineName(input.line), QString::number(*count), {},
-                            now);
-        if (before != level) {
-            m_levels.at(std::size_t(input.line)) = level;
-            m_record.append(m_channel, Record::levelEvent(input.line), levelText(level), {}, {}, now);
-        }
+            m_record.appendPulse(m_channel, input.line, *count, now);
+        if (before != level)
+            m_record.appendLevel(m_channel, input.line, level, now);
     }
     if (full) {
         recordLevel(Line::Dtr, m_port.DTREnable());
@@ -143,32 +129,21 @@ void RecordFeed::onLook(const MSCommLib::MSComm::Look &look)
     for (const CountedError &error : Errors) {
         const std::optional<quint32> count = (*look.sinceLastLook)[error.counter];
         if (count && *count > 0)
-            m_record.append(m_channel, error.kind, QString::number(*count), {}, {}, now);
+            m_record.appendError(m_channel, error.kind, *count, now);
     }
 }
 
 void RecordFeed::onOutputLine(Line line, bool on)
 {
     // Before the first look after on or back, that look records it.
-    if (m_live && !m_fullLook)
+    if (state().live() && !m_fullLook)
         recordLevel(line, on);
 }
 
 void RecordFeed::recordLevel(Line line, bool on)
 {
-    std::optional<bool> &level = m_levels.at(std::size_t(line));
-    if (level == on)
-        return;
-    level = on;
-    m_record.append(m_channel, Record::levelEvent(line), levelText(on));
-}
-
-void RecordFeed::onBytes(EventKind kind, const QByteArray &bytes)
-{
-    // Stamped once: the read or the write handed them over at one moment.
-    const qint64 now = m_record.now();
-    for (qsizetype at = 0; at < bytes.size(); at += Record::MaxBytesPerEvent)
-        m_record.append(m_channel, kind, {}, {}, bytes.mid(at, Record::MaxBytesPerEvent), now);
+    if (state().levels.at(std::size_t(line)) != on)
+        m_record.appendLevel(m_channel, line, on);
 }
 
 } // namespace Sernix::Channel

@@ -6,9 +6,6 @@
 
 #include <QObject>
 
-#include <array>
-#include <optional>
-
 namespace Sernix::Channel {
 
 // Keeps a channel's record: follows what its serial control reports (opened,
@@ -16,6 +13,7 @@ namespace Sernix::Channel {
 // look) and turns it into events. Input levels are recorded only while the
 // channel is on with its device present, and the first look after it comes
 // on or back records every level, so the record always holds the whole state.
+// What was recorded last is what the record's state of the channel says.
 class RecordFeed : public QObject
 {
     Q_OBJECT
@@ -28,16 +26,14 @@ private:
     void onDeviceStateChanged(MSCommLib::DeviceState state, const QString &reason);
     void onLook(const MSCommLib::MSComm::Look &look);
     void onOutputLine(Record::Line line, bool on);
-    void onBytes(Record::EventKind kind, const QByteArray &bytes);
     void recordLevel(Record::Line line, bool on);
     QString caption() const;
+    const Record::ChannelState &state() const { return m_record.state(m_channel); }
 
     Record::Record &m_record;
     const int m_channel;
     MSCommLib::MSComm &m_port;
-    bool m_live = false;     // on, with the device present
     bool m_fullLook = false; // the next look records every level
-    std::array<std::optional<bool>, Record::LineCount> m_levels{};
 };
 
 } // namespace Sernix::Channel

@@ -6,31 +6,10 @@
 namespace Sernix::History {
 
 using Record::Category;
-using Record::EventKind;
 
 void apply(ChannelsAt &channels, const Record::Event &event)
 {
-    ChannelAt &channel = channels.at(std::size_t(event.channel - 1));
-    switch (event.kind) {
-    case EventKind::On:
-    case EventKind::Back:
-        // The first look after it records every level.
-        channel = ChannelAt{Presence::On, {}};
-        break;
-    case EventKind::Off:
-    case EventKind::OpenFailed:
-        channel = ChannelAt{Presence::Off, {}};
-        break;
-    case EventKind::Lost:
-    case EventKind::Reconnecting:
-        channel = ChannelAt{Presence::Lost, {}};
-        break;
-    default:
-        if (const std::optional<Record::Line> line = Record::lineOf(event.kind);
-            line && channel.presence == Presence::On)
-            channel.levels.at(std::size_t(*line)) = event.value == QLatin1String("1");
-        break;
-    }
+    Record::apply(channels.at(std::size_t(event.channel - 1)), event);
 }
 
 ChannelStates::ChannelStates(const Record::Record &record)

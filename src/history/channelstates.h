@@ -5,23 +5,11 @@
 
 #include <array>
 #include <deque>
-#include <optional>
 
 namespace Sernix::History {
 
-// Whether a channel's lines could be seen at some moment.
-enum class Presence {
-    Unknown, // before what the record holds
-    Off,     // not ticked, or its opening failed
-    On,      // ticked, the device present
-    Lost,    // ticked, the device away or its connection reconnecting
-};
-
-struct ChannelAt
-{
-    Presence presence = Presence::Unknown;
-    std::array<std::optional<bool>, Record::LineCount> levels{}; // empty while unknown
-};
+using Record::Presence;
+using ChannelAt = Record::ChannelState;
 using ChannelsAt = std::array<ChannelAt, Record::ChannelCount>;
 
 // What a line event does to the channels' state.

@@ -145,7 +145,7 @@ QString HistoryView::readOut() const
                             ReadOut::utcOffsetText(ReadOut::localTime(m_record.clock(), *m_cursor)),
                             ReadOut::levelsText(m_states.at(*m_cursor + 1)));
     if (const Event *data = chosenData())
-        text += QLatin1Char('\n') + ReadOut::dataText(m_record.clock(), *data);
+        text += QLatin1Char('\n') + ReadOut::dataText(m_record, *data);
     return text;
 }
 
@@ -254,7 +254,7 @@ void HistoryView::pointAt(QPoint position)
                              : nullptr;
     chooseData(data);
     if (data)
-        QToolTip::showText(mapToGlobal(position), ReadOut::dataText(m_record.clock(), *data), this);
+        QToolTip::showText(mapToGlobal(position), ReadOut::dataText(m_record, *data), this);
     else
         QToolTip::hideText();
 }
@@ -347,10 +347,9 @@ bool HistoryView::matches(const Event &event, LanePlace lane) const
     if (const std::optional<EventKind> kind = dataKindOf(lane.lane))
         return event.kind == *kind;
     if (lane.lane == Lane::Errors)
-        return event.kind >= EventKind::Framing && event.kind <= EventKind::Break;
+        return Record::isError(event.kind);
     const Record::Line line = *lineOf(lane.lane);
-    return Record::lineOf(event.kind) == line
-        || (event.kind == EventKind::Pulse && event.value == Record::lineName(line));
+    return Record::lineOf(event.kind) == line || (event.kind == EventKind::Pulse && event.line == line);
 }
 
 void HistoryView::jumpToEvent(bool forward)

@@ -41,8 +41,9 @@ struct Label
 class LineTracer
 {
 public:
-    LineTracer(const QFontMetrics &metrics, const ChannelsAt &start, int startColumn)
-        : m_metrics(metrics)
+    LineTracer(const Record::Record &record, const QFontMetrics &metrics, const ChannelsAt &start, int startColumn)
+        : m_record(record)
+        , m_metrics(metrics)
     {
         for (int channel = 1; channel <= Record::ChannelCount; ++channel) {
             Trace &trace = m_channels.at(std::size_t(channel - 1));
@@ -64,7 +65,7 @@ public:
         case EventKind::Back:
         case EventKind::Reconnecting:
             closeChannel(event.channel, column);
-            trace.state = after(trace.state, event);
+            Record::apply(trace.state, event);
             trace.since = column;
             trace.segmentStart.fill(column);
             label(event.channel, std::nullopt, column, headerText(event), LaneColours::Text);
@@ -74,18 +75,15 @@ public:
             label(event.channel, std::nullopt, column, headerText(event), LaneColours::Text);
             return;
         case EventKind::Pulse:
-            for (int line = 0; line < Record::LineCount; ++line) {
-                if (Record::lineName(Record::Line(line)) == event.value)
-                    mark(event.channel, laneOf(Record::Line(line)), column, LaneColours::Pulse,
-                         QStringLiteral("\u00d7") + event.text);
-            }
+            mark(event.channel, laneOf(event.line), column, LaneColours::Pulse,
+                 QStringLiteral("\u00d7") + QString::number(event.count));
             return;
         case EventKind::Framing:
         case EventKind::Parity:
         case EventKind::Overrun:
         case EventKind::Break:
             mark(event.channel, Lane::Errors, column, LaneColours::Error,
-                 Record::eventName(event.kind) + QLatin1Char(' ') + event.value);
+                 Record::eventName(event.kind) + QLatin1Char(' ') + QString::number(event.count));
             return;
         default:
             break;
@@ -94,7 +92,7 @@ public:
         if (!line || trace.state.presence != Presence::On)
             return;
         std::optional<bool> &level = trace.state.levels.at(std::size_t(*line));
-        const bool next = event.value == QLatin1String("1");
+        const bool next = event.level;
         if (level == next)
             return;
         const Lane lane = laneOf(*line);
@@ -146,18 +144,10 @@ private:
         std::array<int, LaneCount + 1> textEnd{}; // by lane, the header last
     };
 
-    static ChannelAt after(const ChannelAt &state, const Event &event)
-    {
-        ChannelsAt channels{};
-        channels.at(std::size_t(event.channel - 1)) = state;
-        apply(channels, event);
-        return channels.at(std::size_t(event.channel - 1));
-    }
-
-    static QString headerText(const Event &event)
+    QString headerText(const Event &event) const
     {
         QString text = Record::eventName(event.kind);
-        for (const QString &part : {event.value, event.text}) {
+        for (const QString &part : {m_record.text(event.subject), m_record.text(event.detail)}) {
             if (!part.isEmpty())
                 text += QLatin1Char(' ') + part;
         }
@@ -202,6 +192,7 @@ private:
         m_labels.push_back({QPoint(column, baseline), text, rgb});
     }
 
+    const Record::Record &m_record;
     const QFontMetrics &m_metrics;
     std::array<Trace, Record::ChannelCount> m_channels{};
     std::array<int, std::size_t(Record::ChannelCount) *Record::LineCount> m_lastVertical = [] {
@@ -286,7 +277,7 @@ void LanePainter::paintLines(QPainter &painter, const TimeScale &scale) const
 {
     const QFontMetrics metrics = painter.fontMetrics();
     const int first = columnOf(scale, std::max(scale.start(), m_record.heldSince(Record::Category::Lines)));
-    LineTracer tracer(metrics, m_startStates, first);
+    LineTracer tracer(m_record, metrics, m_startStates, first);
     const qint64 end = std::min(scale.end() + 1, m_now);
     for (const Event &event : m_record.range(Record::Category::Lines, scale.start(), end))
         tracer.take(event, columnOf(scale, event.time));
@@ -302,12 +293,30 @@ void LanePainter::paintData(QPainter &painter, const TimeScale &scale) const
     const int width = scale.width();
     constexpr int DataLanes = Record::ChannelCount * 2;
     std::vector<quint8> used(std::size_t(DataLanes * width), 0);
-    for (const Event &event : m_record.range(Record::Category::Data, scale.start(), scale.end() + 1)) {
-        const int column = columnOf(scale, event.time);
+    const auto use = [&](int column, quint8 lanes) {
         if (column < 0 || column >= width)
+            return;
+        for (int lane = 0; lane < DataLanes; ++lane) {
+            if (lanes & (1u << lane))
+                used[std::size_t(lane) * std::size_t(width) + std::size_t(column)] = 1;
+        }
+    };
+    const Record::Record::Events &held = m_record.events(Record::Category::Data);
+    const Record::Record::EventRange inView = m_record.range(Record::Category::Data, scale.start(), scale.end() + 1);
+    const qsizetype last = inView.end() - held.begin();
+    for (qsizetype at = inView.begin() - held.begin(); at < last;) {
+        const int column = columnOf(scale, held[std::size_t(at)].time);
+        // A whole run within one column is drawn from its lanes alone.
+        constexpr qsizetype Run = Record::Record::DataRun;
+        if (m_record.startsDataRun(at) && at + Run <= last
+            && columnOf(scale, held[std::size_t(at + Run - 1)].time) == column) {
+            use(column, m_record.dataRunLanes(at));
+            at += Run;
             continue;
-        const int lane = (event.channel - 1) * 2 + (event.kind == EventKind::Sent ? 1 : 0);
-        used[std::size_t(lane) * std::size_t(width) + std::size_t(column)] = 1;
+        }
+        const Event &event = held[std::size_t(at)];
+        use(column, quint8(1u << Record::Record::dataLane(event.channel, event.kind)));
+        ++at;
     }
     for (int lane = 0; lane < DataLanes; ++lane) {
         const int channel = lane / 2 + 1;

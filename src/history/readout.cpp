@@ -58,11 +58,12 @@ QString levelsText(const ChannelsAt &channels)
     return parts.join(QStringLiteral("  \u00b7  "));
 }
 
-QString dataText(const Record::Clock &clock, const Record::Event &event)
+QString dataText(const Record::Record &record, const Record::Event &event)
 {
+    const QByteArrayView bytes = record.bytes(event);
     QString hex;
     QString text;
-    for (const char byte : event.bytes) {
+    for (const char byte : bytes) {
         const auto value = quint8(byte);
         if (!hex.isEmpty())
             hex += QLatin1Char(' ');
@@ -70,9 +71,9 @@ QString dataText(const Record::Clock &clock, const Record::Event &event)
         text += value >= 0x20 && value <= 0x7e ? QLatin1Char(char(value)) : QLatin1Char('.');
     }
     return QStringLiteral("COM%1 %2 %3, %4 byte(s): %5  \u201c%6\u201d")
-        .arg(event.channel)
-        .arg(Record::eventName(event.kind), timeText(clock, event.time))
-        .arg(event.bytes.size())
+        .arg(int(event.channel))
+        .arg(Record::eventName(event.kind), timeText(record.clock(), event.time))
+        .arg(bytes.size())
         .arg(hex, text);
 }
 

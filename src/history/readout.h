@@ -16,7 +16,7 @@ QString utcOffsetText(const QDateTime &local);             // "UTC+01:00"
 // "COM1 DCD 1 DSR 0 ... · COM2 off · COM3 lost", what a cursor reads.
 QString levelsText(const ChannelsAt &channels);
 // "COM1 received 14:03:05.120, 5 bytes: 68 65 6c 6c 6f  hello"
-QString dataText(const Record::Clock &clock, const Record::Event &event);
+QString dataText(const Record::Record &record, const Record::Event &event);
 
 // The data event of a channel in one direction nearest to time, among those
 // from `from` to `to`; null when there is none.

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "csvformat.h"
 
+#include "record.h"
+
 namespace Sernix::Record {
 
-CsvFormat::CsvFormat(const Clock &clock)
-    : m_clock(clock)
+CsvFormat::CsvFormat(const Record &record)
+    : m_record(record)
 {
 }
 
@@ -24,7 +26,7 @@ QByteArray CsvFormat::field(const QString &text)
     return bytes;
 }
 
-QString CsvFormat::hexText(const QByteArray &bytes)
+QString CsvFormat::hexText(QByteArrayView bytes)
 {
     static constexpr char Digits[] = "0123456789abcdef";
     QString text(bytes.isEmpty() ? 0 : bytes.size() * 3 - 1, QLatin1Char(' '));
@@ -36,7 +38,7 @@ QString CsvFormat::hexText(const QByteArray &bytes)
     return text;
 }
 
-QString CsvFormat::printableText(const QByteArray &bytes)
+QString CsvFormat::printableText(QByteArrayView bytes)
 {
     QString text(bytes.size(), QLatin1Char('.'));
     for (qsizetype i = 0; i < bytes.size(); ++i) {
@@ -45,6 +47,24 @@ QString CsvFormat::printableText(const QByteArray &bytes)
             text[i] = QLatin1Char(byte);
     }
     return text;
+}
+
+QString CsvFormat::valueText(const Record &record, const Event &event)
+{
+    if (lineOf(event.kind))
+        return event.level ? QStringLiteral("1") : QStringLiteral("0");
+    if (event.kind == EventKind::Pulse)
+        return lineName(event.line);
+    if (isError(event.kind))
+        return QString::number(event.count);
+    return record.text(event.subject);
+}
+
+QString CsvFormat::detailText(const Record &record, const Event &event)
+{
+    if (event.kind == EventKind::Pulse)
+        return QString::number(event.count);
+    return record.text(event.detail);
 }
 
 QString CsvFormat::guardedText(const QString &text)
@@ -57,10 +77,11 @@ QString CsvFormat::guardedText(const QString &text)
 QByteArray CsvFormat::row(const Event &event) const
 {
     const bool isData = categoryOf(event.kind) == Category::Data;
-    QByteArray line = m_clock.wallTime(event.time).toString(Qt::ISODateWithMs).toLatin1();
+    const QByteArrayView bytes = m_record.bytes(event);
+    QByteArray line = m_record.clock().wallTime(event.time).toString(Qt::ISODateWithMs).toLatin1();
     line += ",COM" + QByteArray::number(event.channel) + ',' + eventName(event.kind).toLatin1() + ',';
-    line += field(isData ? hexText(event.bytes) : event.value) + ',';
-    line += field(guardedText(isData ? printableText(event.bytes) : event.text)) + "\r\n";
+    line += field(isData ? hexText(bytes) : valueText(m_record, event)) + ',';
+    line += field(guardedText(isData ? printableText(bytes) : detailText(m_record, event))) + "\r\n";
     return line;
 }
 

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #pragma once
 
-#include "clock.h"
 #include "fileformat.h"
 
 namespace Sernix::Record {
@@ -15,13 +14,16 @@ namespace Sernix::Record {
 class CsvFormat : public FileFormat
 {
 public:
-    explicit CsvFormat(const Clock &clock);
+    explicit CsvFormat(const Record &record);
 
     static QByteArray headerRow(); // with its CRLF
     static QByteArray field(const QString &text);
-    static QString hexText(const QByteArray &bytes);
-    static QString printableText(const QByteArray &bytes);
+    static QString hexText(QByteArrayView bytes);
+    static QString printableText(QByteArrayView bytes);
     static QString guardedText(const QString &text);
+    // The value and text columns of an event other than received or sent.
+    static QString valueText(const Record &record, const Event &event);
+    static QString detailText(const Record &record, const Event &event);
     QByteArray row(const Event &event) const;
 
     QByteArray begin(const Record &record, qint64 startTime, bool fromNow) override;
@@ -30,7 +32,7 @@ public:
     QByteArray finish(qint64 end) override;
 
 private:
-    const Clock &m_clock;
+    const Record &m_record;
     QByteArray m_ready;
 };
 

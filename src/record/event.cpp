@@ -24,22 +24,9 @@ constexpr std::array<KindEntry, 21> Kinds{{
     {"lost", Category::Lines},     {"back", Category::Lines},        {"reconnecting", Category::Lines},
 }};
 static_assert(std::size_t(EventKind::Reconnecting) + 1 == Kinds.size());
-
-// What a heap block costs beyond its payload: the container's header and
-// the allocator's bookkeeping.
-constexpr qint64 BlockOverhead = 48;
-
-qint64 blockSize(qint64 payload)
-{
-    return payload == 0 ? 0 : payload + BlockOverhead;
-}
+static_assert(sizeof(Event) == 40, "an event is a small fixed-size entry");
 
 } // namespace
-
-qint64 Event::footprint() const
-{
-    return qint64(sizeof(Event)) + blockSize(value.size() * 2) + blockSize(text.size() * 2) + blockSize(bytes.size());
-}
 
 QString eventName(EventKind kind)
 {
@@ -67,6 +54,34 @@ EventKind levelEvent(Line line)
 QString lineName(Line line)
 {
     return eventName(levelEvent(line));
+}
+
+bool isError(EventKind kind)
+{
+    return kind >= EventKind::Framing && kind <= EventKind::Break;
+}
+
+void apply(ChannelState &state, const Event &event)
+{
+    switch (event.kind) {
+    case EventKind::On:
+    case EventKind::Back:
+        // The first look after it records every level.
+        state = ChannelState{Presence::On, {}};
+        break;
+    case EventKind::Off:
+    case EventKind::OpenFailed:
+        state = ChannelState{Presence::Off, {}};
+        break;
+    case EventKind::Lost:
+    case EventKind::Reconnecting:
+        state = ChannelState{Presence::Lost, {}};
+        break;
+    default:
+        if (const std::optional<Line> line = lineOf(event.kind); line && state.live())
+            state.levels.at(std::size_t(*line)) = event.level;
+        break;
+    }
 }
 
 } // namespace Sernix::Record

@@ -1,35 +1,35 @@
 // SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #pragma once
 
-#include <QByteArray>
 #include <QString>
 #include <QtGlobal>
 
+#include <array>
 #include <optional>
 
 namespace Sernix::Record {
 
 // What happened on a channel. The names are those the CSV file writes.
-enum class EventKind {
-    On,          // value: the device; text: settings and handshaking as the caption shows them
+enum class EventKind : quint8 {
+    On,          // subject: the device; detail: settings and handshaking as the caption shows them
     Off,         //
-    OpenFailed,  // text: the message and the reason
-    Settings,    // value: as the caption shows it; text "Unacceptable" when refused
-    Handshaking, // value: as the caption shows it; text "Unacceptable" when refused
-    Dcd,         // the six lines, value "1" or "0": inputs as seen at a look,
+    OpenFailed,  // detail: the message and the reason
+    Settings,    // subject: as the caption shows it; detail "Unacceptable" when refused
+    Handshaking, // subject: as the caption shows it; detail "Unacceptable" when refused
+    Dcd,         // the six lines, with their level: inputs as seen at a look,
     Dsr,         //   outputs as written
     Cts,
     Ri,
     Dtr,
     Rts,
-    Pulse,   // value: the line ("DCD"); text: transitions counted between two looks
-    Framing, // the four errors: value the count added since the previous look
+    Pulse,   // line, and count: transitions counted between two looks
+    Framing, // the four errors: count added since the previous look
     Parity,
     Overrun,
     Break,
     Received, // bytes: what the port read (at most MaxBytesPerEvent)
     Sent,     // bytes: what was handed to the port
-    Lost,     // text: the reason
+    Lost,     // detail: the reason
     Back,
     Reconnecting,
 };
@@ -39,31 +39,62 @@ enum class EventKind {
 enum class Category { Lines, Data };
 
 // The six lines, in the order the files list them; Line n is EventKind::Dcd + n.
-enum class Line { Dcd, Dsr, Cts, Ri, Dtr, Rts };
+enum class Line : quint8 { Dcd, Dsr, Cts, Ri, Dtr, Rts };
 inline constexpr int LineCount = 6;
 
 inline constexpr int ChannelCount = 4;
 inline constexpr int MaxBytesPerEvent = 256;
 
-// Times are microseconds of monotonic time since the record began (Clock).
+// A text the record keeps once however many events name it (TextTable);
+// 0 is the empty text.
+using TextId = quint32;
+
+// One entry of the record, the same size whatever its kind, holding no heap
+// memory of its own: texts are kept once by the record and bytes in its byte
+// store, both referenced here. Times are microseconds of monotonic time since
+// the record began (Clock).
 struct Event
 {
     qint64 time = 0;
     quint64 sequence = 0; // increases by one with every event the record takes
-    int channel = 1;      // 1 to 4
+    quint64 bytesAt = 0;  // received and sent: where the bytes lie in the record's store
+    quint32 count = 0;    // pulse: transitions; errors: how many; received and sent: bytes
+    TextId subject = 0;   // on: the device; settings, handshaking: as shown
+    TextId detail = 0;    // on: the caption; the message or reason of the others
+    quint8 channel = 1;   // 1 to 4
     EventKind kind = EventKind::On;
-    QString value;
-    QString text;
-    QByteArray bytes; // received and sent only
-
-    // What the event costs the record's budget, heap included.
-    qint64 footprint() const;
+    Line line = Line::Dcd; // pulse; the six line events have it too
+    bool level = false;    // the six line events
 };
 
 QString eventName(EventKind kind); // "on", "open-failed", "DCD", "received", ...
 Category categoryOf(EventKind kind);
 std::optional<Line> lineOf(EventKind kind); // the line a level event is about
 EventKind levelEvent(Line line);
-QString lineName(Line line); // "DCD" .. "RTS"
+QString lineName(Line line);  // "DCD" .. "RTS"
+bool isError(EventKind kind); // framing, parity, overrun, break
+
+// Whether a channel's lines could be seen at some moment.
+enum class Presence : quint8 {
+    Unknown, // before what the record holds
+    Off,     // not ticked, or its opening failed
+    On,      // ticked, the device present
+    Lost,    // ticked, the device away or its connection reconnecting
+};
+
+// What the events so far tell of a channel's lines: whether they can be seen,
+// and each line's last recorded level (empty while unknown: off, lost, or on
+// and not yet looked at).
+struct ChannelState
+{
+    Presence presence = Presence::Unknown;
+    std::array<std::optional<bool>, LineCount> levels{};
+
+    bool live() const { return presence == Presence::On; }
+};
+
+// What an event of its channel does to that channel's state: the one rule by
+// which the record, its feed and the history window follow the lines.
+void apply(ChannelState &state, const Event &event);
 
 } // namespace Sernix::Record

@@ -5,6 +5,21 @@
 
 namespace Sernix::Record {
 
+namespace {
+
+// What a std::deque of events holds for a number of them: whole nodes of
+// 512 bytes' worth of events (libstdc++'s size), one partly used at each
+// end, and its map of node pointers, which it keeps up to twice as large.
+qint64 entryBytes(std::size_t events)
+{
+    constexpr std::size_t PerNode = std::max<std::size_t>(1, 512 / sizeof(Event));
+    constexpr qint64 NodeBytes = qint64(PerNode * sizeof(Event)) + 16;
+    const auto nodes = qint64(events / PerNode + 2);
+    return nodes * NodeBytes + (2 * nodes + 8) * qint64(sizeof(void *));
+}
+
+} // namespace
+
 Record::Record(Budget budget, QObject *parent)
     : Record(Clock(), budget, parent)
 {
@@ -14,22 +29,84 @@ Record::Record(const Clock &clock, Budget budget, QObject *parent)
     : QObject(parent)
     , m_budget(budget)
     , m_clock(clock)
+    , m_bytes(budget.dataBytes)
 {
+    // A record begins with every channel off.
+    m_states.fill(ChannelState{Presence::Off, {}});
+    m_footprint = {measure(Category::Lines), measure(Category::Data)};
 }
 
-void Record::append(int channel, EventKind kind, const QString &value, const QString &text, const QByteArray &bytes,
-                    std::optional<qint64> time)
+void Record::appendStatus(int channel, EventKind kind, const QString &subject, const QString &detail,
+                          std::optional<qint64> time)
 {
-    const Category category = categoryOf(kind);
+    Event event{.channel = quint8(channel), .kind = kind};
+    event.subject = m_texts.hold(subject);
+    event.detail = m_texts.hold(detail);
+    take(event, time);
+}
+
+void Record::appendLevel(int channel, Line line, bool level, std::optional<qint64> time)
+{
+    take(Event{.channel = quint8(channel), .kind = levelEvent(line), .line = line, .level = level}, time);
+}
+
+void Record::appendPulse(int channel, Line line, quint32 transitions, std::optional<qint64> time)
+{
+    take(Event{.count = transitions, .channel = quint8(channel), .kind = EventKind::Pulse, .line = line}, time);
+}
+
+void Record::appendError(int channel, EventKind kind, quint32 count, std::optional<qint64> time)
+{
+    take(Event{.count = count, .channel = quint8(channel), .kind = kind}, time);
+}
+
+void Record::appendData(int channel, EventKind kind, QByteArrayView bytes, std::optional<qint64> time)
+{
+    // Stamped once: the read or the write handed them over at one moment.
+    const qint64 stamp = time ? *time : m_clock.now();
+    for (qsizetype at = 0; at < bytes.size(); at += MaxBytesPerEvent) {
+        const QByteArrayView part = bytes.sliced(at, std::min<qsizetype>(MaxBytesPerEvent, bytes.size() - at));
+        Event event{.channel = quint8(channel), .kind = kind};
+        event.bytesAt = m_bytes.add(part);
+        event.count = quint32(part.size());
+        take(event, stamp);
+    }
+}
+
+QByteArrayView Record::bytes(const Event &event) const
+{
+    if (categoryOf(event.kind) != Category::Data || event.count == 0)
+        return {};
+    return m_bytes.at(event.bytesAt, qsizetype(event.count));
+}
+
+void Record::take(Event event, std::optional<qint64> time)
+{
+    const Category category = categoryOf(event.kind);
     Events &events = m_events[std::size_t(category)];
-    qint64 stamp = time ? *time : m_clock.now();
+    event.time = time ? *time : m_clock.now();
     if (!events.empty())
-        stamp = std::max(stamp, events.back().time);
-    events.push_back(Event{stamp, ++m_sequence, channel, kind, value, text, bytes});
-    m_footprint[std::size_t(category)] += events.back().footprint();
-    updateState(events.back());
+        event.time = std::max(event.time, events.back().time);
+    event.sequence = ++m_sequence;
+    events.push_back(event);
+    if (category == Category::Data) {
+        if (m_dataTaken++ % DataRun == 0)
+            m_runLanes.push_back(0);
+        m_runLanes.back() |= quint8(1u << dataLane(event.channel, event.kind));
+    }
+    m_footprint[std::size_t(category)] = measure(category);
+    apply(m_states.at(std::size_t(event.channel - 1)), event);
     dropOldest(category);
-    Q_EMIT appended(channel, category);
+    Q_EMIT appended(event.channel, category);
+}
+
+qint64 Record::measure(Category category) const
+{
+    const qint64 entries = entryBytes(m_events[std::size_t(category)].size());
+    if (category == Category::Lines)
+        return entries + m_texts.footprint();
+    // A byte per run, in nodes of 512.
+    return entries + m_bytes.footprint() + qint64(m_runLanes.size() / 512 + 2) * 528;
 }
 
 void Record::dropOldest(Category category)
@@ -38,31 +115,19 @@ void Record::dropOldest(Category category)
     const qint64 limit = category == Category::Lines ? m_budget.lineBytes : m_budget.dataBytes;
     Events &events = m_events[index];
     while (m_footprint[index] > limit && !events.empty()) {
-        m_footprint[index] -= events.front().footprint();
+        const Event &oldest = events.front();
         // Events at the same time as the dropped one may remain; from the
         // next microsecond on, nothing is missing.
-        m_heldSince[index] = events.front().time + 1;
+        m_heldSince[index] = oldest.time + 1;
+        m_texts.release(oldest.subject);
+        m_texts.release(oldest.detail);
         events.pop_front();
-    }
-}
-
-void Record::updateState(const Event &event)
-{
-    ChannelState &state = m_states.at(std::size_t(event.channel - 1));
-    switch (event.kind) {
-    case EventKind::On:
-    case EventKind::Back:
-        state = ChannelState{true, {}};
-        break;
-    case EventKind::Off:
-    case EventKind::Lost:
-    case EventKind::Reconnecting:
-        state = ChannelState{};
-        break;
-    default:
-        if (const std::optional<Line> line = lineOf(event.kind); line && state.live)
-            state.levels.at(std::size_t(*line)) = event.value == QLatin1String("1");
-        break;
+        if (category == Category::Data) {
+            m_bytes.releaseBefore(events.empty() ? m_bytes.end() : events.front().bytesAt);
+            if (++m_dataDropped % DataRun == 0)
+                m_runLanes.pop_front();
+        }
+        m_footprint[index] = measure(category);
     }
 }
 

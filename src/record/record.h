@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #pragma once
 
+#include "bytestore.h"
 #include "clock.h"
 #include "event.h"
+#include "texttable.h"
 
 #include <QObject>
 
@@ -19,18 +21,11 @@ struct Budget
     qint64 dataBytes = qint64(56) * 1024 * 1024;
 };
 
-// What the record knows of a channel's lines now: whether the channel is on
-// with its device present, and each line's last recorded level (empty while
-// unknown: off, lost, or on and not yet looked at).
-struct ChannelState
-{
-    bool live = false;
-    std::array<std::optional<bool>, LineCount> levels{};
-};
-
 // Everything that happened on the four channels, in time order, in bounded
 // memory. Events are kept per category in one ordered sequence each, so a
-// time range is found by binary search and read without copying.
+// time range is found by binary search and read without copying. What a
+// category counts against its budget is what it holds: its entries, and the
+// texts or the byte store they refer to.
 class Record : public QObject
 {
     Q_OBJECT
@@ -53,12 +48,33 @@ public:
     const Clock &clock() const { return m_clock; }
     qint64 now() const { return m_clock.now(); }
 
-    // Takes an event, stamped now unless a time is given. A time before the
+    // Take an event, stamped now unless a time is given. A time before the
     // last event's of its category is taken as that time, so the order holds.
-    void append(int channel, EventKind kind, const QString &value = {}, const QString &text = {},
-                const QByteArray &bytes = {}, std::optional<qint64> time = {});
+    // On, off, open-failed, settings, handshaking, lost, back, reconnecting:
+    void appendStatus(int channel, EventKind kind, const QString &subject = {}, const QString &detail = {},
+                      std::optional<qint64> time = {});
+    void appendLevel(int channel, Line line, bool level, std::optional<qint64> time = {});
+    void appendPulse(int channel, Line line, quint32 transitions, std::optional<qint64> time = {});
+    void appendError(int channel, EventKind kind, quint32 count, std::optional<qint64> time = {});
+    // Received or sent, as events of at most MaxBytesPerEvent bytes.
+    void appendData(int channel, EventKind kind, QByteArrayView bytes, std::optional<qint64> time = {});
+
+    // What an event refers to; valid while the event is held.
+    QByteArrayView bytes(const Event &event) const;
+    const QString &text(TextId id) const { return m_texts.text(id); }
 
     const Events &events(Category category) const { return m_events[std::size_t(category)]; }
+    // Data events go in runs of DataRun by the order taken; for a run held
+    // whole the record knows which data lanes (dataLane()) its events are
+    // on, so that a view of a million events need not visit each one.
+    // index: in events(Category::Data).
+    static constexpr qsizetype DataRun = 16;
+    static int dataLane(int channel, EventKind kind) { return (channel - 1) * 2 + (kind == EventKind::Sent ? 1 : 0); }
+    bool startsDataRun(qsizetype index) const { return (m_dataDropped + quint64(index)) % DataRun == 0; }
+    quint8 dataRunLanes(qsizetype index) const
+    {
+        return m_runLanes.at(std::size_t((m_dataDropped + quint64(index)) / DataRun - m_dataDropped / DataRun));
+    }
     // The events with from <= time < to.
     EventRange range(Category category, qint64 from, qint64 to) const;
     // The events taken after the one numbered sequence (0: all held).
@@ -79,8 +95,9 @@ Q_SIGNALS:
     void appended(int channel, Sernix::Record::Category category);
 
 private:
-    void updateState(const Event &event);
+    void take(Event event, std::optional<qint64> time);
     void dropOldest(Category category);
+    qint64 measure(Category category) const;
 
     Budget m_budget;
     Clock m_clock;
@@ -88,7 +105,12 @@ private:
     std::array<Events, 2> m_events;
     std::array<qint64, 2> m_footprint{};
     std::array<qint64, 2> m_heldSince{};
-    std::array<ChannelState, ChannelCount> m_states{};
+    TextTable m_texts;             // of the line events
+    ByteStore m_bytes;             // of the data events
+    std::deque<quint8> m_runLanes; // by data run, from the oldest held in part
+    quint64 m_dataTaken = 0;
+    quint64 m_dataDropped = 0;
+    std::array<ChannelState, ChannelCount> m_states;
 };
 
 } // namespace Sernix::Record

@@ -148,7 +148,7 @@ void Recording::fail(const QString &reason)
 std::unique_ptr<FileFormat> createFileFormat(FileKind kind, const Record &record)
 {
     if (kind == FileKind::Csv)
-        return std::make_unique<CsvFormat>(record.clock());
+        return std::make_unique<CsvFormat>(record);
     return std::make_unique<VcdFormat>();
 }
 

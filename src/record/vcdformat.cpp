@@ -58,7 +58,7 @@ QByteArray VcdFormat::begin(const Record &record, qint64 startTime, bool fromNow
         for (int line = 0; line < LineCount; ++line) {
             const std::optional<bool> level = state.levels.at(std::size_t(line));
             const int wire = wireOf(channel, Line(line));
-            m_level.at(std::size_t(wire)) = fromNow && state.live && level ? levelChar(*level) : 'x';
+            m_level.at(std::size_t(wire)) = fromNow && state.live() && level ? levelChar(*level) : 'x';
             text += m_level.at(std::size_t(wire));
             text += identifier(wire);
             text += '\n';
@@ -82,14 +82,11 @@ void VcdFormat::add(const Event &event)
         setChannelUnknown(ms, event.channel);
         return;
     case EventKind::Pulse:
-        for (int line = 0; line < LineCount; ++line) {
-            if (lineName(Line(line)) == event.value)
-                drawPulse(ms, event.channel, Line(line), event.text.toInt());
-        }
+        drawPulse(ms, event.channel, event.line, event.count);
         return;
     default:
         if (const std::optional<Line> line = lineOf(event.kind))
-            change(ms, event.channel, *line, event.value == QLatin1String("1") ? '1' : '0');
+            change(ms, event.channel, *line, levelChar(event.level));
         return;
     }
 }
@@ -110,15 +107,15 @@ void VcdFormat::setChannelUnknown(qint64 ms, int channel)
         change(ms, channel, Line(line), 'x');
 }
 
-void VcdFormat::drawPulse(qint64 ms, int channel, Line line, int transitions)
+void VcdFormat::drawPulse(qint64 ms, int channel, Line line, quint32 counted)
 {
     const char before = m_level.at(std::size_t(wireOf(channel, line)));
-    if (before == 'x' || transitions <= 0)
+    if (before == 'x' || counted == 0)
         return;
     // Fewer drawn than counted keeps the count's parity, so the drawing
     // still ends at the level the look saw.
-    if (transitions > MaxDrawnTransitions)
-        transitions = MaxDrawnTransitions - (transitions % 2);
+    const int transitions =
+        counted > quint32(MaxDrawnTransitions) ? MaxDrawnTransitions - int(counted % 2) : int(counted);
     bool on = before == '1';
     for (int k = transitions - 1; k >= 0; --k) {
         on = !on;

@@ -37,7 +37,7 @@ private:
     };
     void change(qint64 ms, int channel, Line line, char value);
     void setChannelUnknown(qint64 ms, int channel);
-    void drawPulse(qint64 ms, int channel, Line line, int transitions);
+    void drawPulse(qint64 ms, int channel, Line line, quint32 counted);
     QByteArray write(qint64 upToMs, bool inclusive);
     qint64 toMs(qint64 time) const;
 
