@@ -42,12 +42,17 @@ private slots:
         QTest::addColumn<QString>("b");
         QTest::addColumn<bool>("same");
 #ifdef Q_OS_WIN
-        QTest::newRow("case") << "com3" << "COM3" << true;
-        QTest::newRow("device namespace") << "\\\\.\\COM10" << "COM10" << true;
-        QTest::newRow("another number") << "COM1" << "COM10" << false;
+        QTest::newRow("case") << "com3"
+                              << "COM3" << true;
+        QTest::newRow("device namespace") << "\\\\.\\COM10"
+                                          << "COM10" << true;
+        QTest::newRow("another number") << "COM1"
+                                        << "COM10" << false;
 #else
-        QTest::newRow("another path to the node") << "/dev/./null" << "/dev/null" << true;
-        QTest::newRow("another node") << "/dev/null" << "/dev/zero" << false;
+        QTest::newRow("another path to the node") << "/dev/./null"
+                                                  << "/dev/null" << true;
+        QTest::newRow("another node") << "/dev/null"
+                                      << "/dev/zero" << false;
 #endif
     }
     void samePortHoweverNamed()
