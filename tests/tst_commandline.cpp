@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: LicenseRef-Draventa-freeware
-#include "ptypair.h"
-
 #include "window/commandline.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#ifndef Q_OS_WIN
+#include "ptypair.h"
 using namespace Sernix::Rig;
+#endif
 using namespace Sernix::Window;
 
 class CommandLineTest : public QObject
@@ -45,8 +46,10 @@ private Q_SLOTS:
         QTest::newRow("version") << QStringList{"-v"} << true << 0 << QByteArray("sernix " SERNIX_DISPLAY_VERSION "\n");
         QTest::newRow("help") << QStringList{"--help"} << true << 0 << QByteArray("--list-ports");
         QTest::newRow("wrong line") << QStringList{"--open", "5"} << true << 2 << QByteArray("Try 'sernix --help'.");
+#ifndef Q_OS_WIN // a Windows desktop is always there
         QTest::newRow("no display") << QStringList{} << false << 1 << QByteArray("sernix: no display");
         QTest::newRow("picture, no display") << QStringList{"--screenshot", "@/w.png"} << false << 0 << QByteArray();
+#endif
         QTest::newRow("picture not written")
             << QStringList{"--screenshot", "@/none/w.png"} << true << 1 << QByteArray("cannot write @/none/w.png");
     }
@@ -71,11 +74,13 @@ private Q_SLOTS:
         program.start(QStringLiteral(SERNIX_PROGRAM_PATH), arguments);
         QVERIFY(program.waitForFinished(20000));
         QCOMPARE(program.exitCode(), status);
-        const QByteArray output = program.readAllStandardOutput() + program.readAllStandardError();
+        QByteArray output = program.readAllStandardOutput() + program.readAllStandardError();
+        output.replace("\r\n", "\n"); // as a Windows console ends its lines
         QVERIFY2(output.contains(said.replace('@', QFile::encodeName(dir.path()))), output.constData());
         QCOMPARE(QFileInfo::exists(dir.filePath("w.png")), status == 0 && arguments.contains("--screenshot"));
     }
 
+#ifndef Q_OS_WIN
     // The program itself: --open ticks the channel it names, so its port
     // opens, and --transmit fills that channel's box, so the text goes out on
     // the timer's ticks (at 0.3, 0.9 and 1.5 s, so one is written out well
@@ -97,6 +102,7 @@ private Q_SLOTS:
         QVERIFY2(sent.startsWith("x:y") && sent == QByteArray("x:y").repeated(sent.size() / 3), sent.constData());
         QCOMPARE(second.readFromMaster(), QByteArray());
     }
+#endif
 };
 
 QTEST_GUILESS_MAIN(CommandLineTest)

@@ -247,6 +247,7 @@ private Q_SLOTS:
         click(button);
         QVERIFY(recordings.isRunning(Sernix::Record::FileKind::Csv));
         QCOMPARE(button->text(), QStringLiteral("Stop recording"));
+#ifndef Q_OS_WIN // where an open file cannot be removed
         // A file removed under a recording stops it, and the window says so.
         QVERIFY(QFile::remove(path));
         record.append(1, Kind::Off);
@@ -254,6 +255,10 @@ private Q_SLOTS:
         QVERIFY(!recordings.isRunning(Sernix::Record::FileKind::Csv));
         QVERIFY2(status->text().contains(QLatin1String("the file was removed")), qPrintable(status->text()));
         QCOMPARE(button->text(), QStringLiteral("Record to\u2026"));
+#else
+        click(button);
+        Q_UNUSED(status);
+#endif
         // One started elsewhere (from the command line) is stopped here too.
         QCOMPARE(recordings.start(dir.filePath(QStringLiteral("b.vcd"))), QString());
         QCOMPARE(button->text(), QStringLiteral("Stop recording"));

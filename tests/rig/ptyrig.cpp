@@ -5,6 +5,7 @@
 #include "ptypair.h"
 
 #include <QFile>
+#include <QScopeGuard>
 #include <QStringList>
 
 #include <atomic>
@@ -18,6 +19,7 @@
 #include <map>
 #include <mutex>
 #include <sys/ioctl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -25,6 +27,38 @@
 using namespace Sernix::Rig;
 
 namespace {
+
+// The lines of a pty shared with another process: the rig preloaded into a
+// program (Wine, whose unix side drives the pty) and a helper playing the far
+// end (ptyhost.py) meet in the file named by SERNIX_RIG_SHARED, a slot a pty.
+struct SharedSlot
+{
+    std::uint64_t device; // 0: a free slot
+    std::uint32_t forced; // bit n: input n (DCD, DSR, CTS, RI) forced, to bit n + 8
+    std::uint32_t modemBits;
+    std::uint32_t iflag;
+    std::uint32_t cflag;
+    std::uint64_t unused;
+};
+constexpr int SharedSlots = 16;
+
+SharedSlot *sharedSlot(dev_t device)
+{
+    static SharedSlot *const table = []() -> SharedSlot * {
+        const char *const path = std::getenv("SERNIX_RIG_SHARED");
+        const int fd = path ? ::open(path, O_RDWR | O_CLOEXEC) : -1;
+        if (fd == -1)
+            return nullptr;
+        void *const map = ::mmap(nullptr, sizeof(SharedSlot) * SharedSlots, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+        ::close(fd);
+        return map == MAP_FAILED ? nullptr : static_cast<SharedSlot *>(map);
+    }();
+    for (int slot = 0; table && slot < SharedSlots; ++slot) {
+        if (std::atomic_ref(table[slot].device).load() == device)
+            return &table[slot];
+    }
+    return nullptr;
+}
 
 struct DeviceState
 {
@@ -57,6 +91,27 @@ struct DeviceState
             outputs.dtr = bits & TIOCM_DTR;
             outputs.rts = bits & TIOCM_RTS;
         });
+    }
+
+    // Takes the lines as the other process left them.
+    void load(SharedSlot &slot)
+    {
+        const std::uint32_t bits = std::atomic_ref(slot.forced).load();
+        const auto input = [bits](int line) {
+            return (bits >> line) & 1 ? std::optional<bool>((bits >> (line + 8)) & 1) : std::nullopt;
+        };
+        const std::uint32_t modem = std::atomic_ref(slot.modemBits).load();
+        changeLines([&] {
+            outputs = {.dtr = (modem & TIOCM_DTR) != 0, .rts = (modem & TIOCM_RTS) != 0};
+            forced = {.dcd = input(0), .dsr = input(1), .cts = input(2), .ri = input(3)};
+        });
+    }
+
+    void store(SharedSlot &slot) const
+    {
+        std::atomic_ref(slot.modemBits).store(std::uint32_t(modemBits()));
+        std::atomic_ref(slot.iflag).store(askedIflag);
+        std::atomic_ref(slot.cflag).store(askedCflag);
     }
 
     // Counts the transitions of the input lines that a change brings.
@@ -92,7 +147,15 @@ template <typename Use>
 auto withState(dev_t device, Use &&use)
 {
     std::lock_guard lock(stateMutex);
-    return use(devices()[device]);
+    DeviceState &state = devices()[device];
+    SharedSlot *const slot = sharedSlot(device);
+    if (slot)
+        state.load(*slot);
+    const auto publish = qScopeGuard([&] {
+        if (slot)
+            state.store(*slot);
+    });
+    return use(state);
 }
 
 // A rig preloaded into another program tells a test what that program last

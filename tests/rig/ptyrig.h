@@ -25,7 +25,9 @@ class PtyPair;
 //  - line event counters: TIOCGICOUNT counts the transitions of the input
 //    lines, and the receive errors a test makes up.
 // Built also as a library to preload into another program (a server that
-// shares a pty), where the lines are wired back and nothing is forced.
+// shares a pty, or Wine), where the lines are wired back and nothing is
+// forced, unless SERNIX_RIG_SHARED names the line state it shares with the
+// far end's helper (ptyhost.py).
 // Everything else goes to the real functions.
 namespace Sernix::Rig::PtyRig {
 
