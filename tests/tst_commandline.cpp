@@ -90,15 +90,17 @@ private Q_SLOTS:
 
 #ifdef Q_OS_WIN
     // The console's closing ends the program as closing its window does, its
-    // recording whole. The event comes as Windows brings it, on a thread
-    // started in the program at CtrlRoutine.
+    // recordings whole: the VCD ends with the time it ended. The event comes
+    // as Windows brings it, on a thread started in the program at CtrlRoutine.
     void consoleClosingEndsTheProgramWithItsRecordingWhole()
     {
         QTemporaryDir dir;
         QProcess program;
-        program.start(SERNIX_PROGRAM_PATH, {"--com1", "loopback", "--open", "1", "--record", dir.filePath("r.csv")});
-        const auto recorded = [&dir] {
-            QFile record(dir.filePath("r.csv"));
+        program.start(SERNIX_PROGRAM_PATH,
+                      {"--com1", "loopback", "--open", "1", "--record", dir.filePath("r.csv"), "--record",
+                       dir.filePath("r.vcd")});
+        const auto recorded = [&dir](const char *name = "r.csv") {
+            QFile record(dir.filePath(name));
             return record.open(QIODevice::ReadOnly) ? record.readAll().trimmed() : QByteArray();
         };
         QTRY_VERIFY_WITH_TIMEOUT(recorded().contains(",COM1,on,"), 20000);
@@ -112,6 +114,7 @@ private Q_SLOTS:
         QVERIFY(program.waitForFinished(20000));
         QCOMPARE(program.exitCode(), 0);
         QVERIFY(recorded().split('\n').last().contains(",COM1,"));
+        QVERIFY2(recorded("r.vcd").split('\n').last().startsWith('#'), recorded("r.vcd").constData());
     }
 
     // A binding chosen is kept in the user's registry, where the next start finds it.
