@@ -1,15 +1,21 @@
 // SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "window/commandline.h"
+#include "window/devicebindings.h"
 #include "window/portlist.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
-#ifndef Q_OS_WIN
+#ifdef Q_OS_WIN
+#include <windows.h>
+// The console companion beside the program passes the same on.
+const QStringList programs{SERNIX_PROGRAM_PATH, SERNIX_COMPANION_PATH};
+#else
 #include "ptypair.h"
 #include "stderrcapture.h"
 using namespace Sernix::Rig;
+const QStringList programs{SERNIX_PROGRAM_PATH};
 #endif
 using namespace Sernix::Window;
 
@@ -84,16 +90,59 @@ private Q_SLOTS:
         }
         for (const char *channel : {"--com1", "--com2", "--com3", "--com4"}) // no test reaches a real port
             arguments << QLatin1String(channel) << QStringLiteral("/dev/sernix-test-absent");
-        QProcess program;
-        program.setProcessEnvironment(environment);
-        program.start(QStringLiteral(SERNIX_PROGRAM_PATH), arguments);
-        QVERIFY(program.waitForFinished(20000));
-        QCOMPARE(program.exitCode(), status);
-        QByteArray output = program.readAllStandardOutput() + program.readAllStandardError();
-        output.replace("\r\n", "\n"); // as a Windows console ends its lines
-        QVERIFY2(output.contains(said.replace('@', QFile::encodeName(dir.path()))), output.constData());
-        QCOMPARE(QFileInfo::exists(dir.filePath("w.png")), status == 0 && arguments.contains("--screenshot"));
+        for (const QString &path : programs) {
+            QProcess program;
+            program.setProcessEnvironment(environment);
+            program.start(path, arguments);
+            QVERIFY(program.waitForFinished(20000));
+            QCOMPARE(program.exitCode(), status);
+            QByteArray output = program.readAllStandardOutput() + program.readAllStandardError();
+            output.replace("\r\n", "\n"); // as a Windows console ends its lines
+            QVERIFY2(output.contains(said.replace('@', QFile::encodeName(dir.path()))), output.constData());
+            QCOMPARE(QFileInfo::exists(dir.filePath("w.png")), status == 0 && arguments.contains("--screenshot"));
+        }
     }
+
+#ifdef Q_OS_WIN
+    // The console's closing ends the program as closing its window does, its
+    // recordings whole: the VCD ends with the time it ended. The event comes
+    // as Windows brings it, on a thread started in the program at CtrlRoutine.
+    void consoleClosingEndsTheProgramWithItsRecordingWhole()
+    {
+        QTemporaryDir dir;
+        QProcess program;
+        program.start(SERNIX_PROGRAM_PATH,
+                      {"--com1", "loopback", "--open", "1", "--record", dir.filePath("r.csv"), "--record",
+                       dir.filePath("r.vcd")});
+        const auto recorded = [&dir](const char *name = "r.csv") {
+            QFile record(dir.filePath(name));
+            return record.open(QIODevice::ReadOnly) ? record.readAll().trimmed() : QByteArray();
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(recorded().contains(",COM1,on,"), 20000);
+        const auto ctrlRoutine = reinterpret_cast<LPTHREAD_START_ROUTINE>(
+            reinterpret_cast<void *>(::GetProcAddress(::GetModuleHandleW(L"kernelbase"), "CtrlRoutine")));
+        const HANDLE process = ::OpenProcess(PROCESS_ALL_ACCESS, FALSE, DWORD(program.processId()));
+        QVERIFY(ctrlRoutine && process);
+        QVERIFY(::CreateRemoteThread(process, nullptr, 0, ctrlRoutine, reinterpret_cast<void *>(CTRL_CLOSE_EVENT), 0,
+                                     nullptr));
+        ::CloseHandle(process);
+        QVERIFY(program.waitForFinished(20000));
+        QCOMPARE(program.exitCode(), 0);
+        QVERIFY(recorded().split('\n').last().contains(",COM1,"));
+        QVERIFY2(recorded("r.vcd").split('\n').last().startsWith('#'), recorded("r.vcd").constData());
+    }
+
+    // A binding chosen is kept in the user's registry, where the next start finds it.
+    void bindingsAreKeptInTheRegistry()
+    {
+        Sernix::Window::DeviceBindings::store(2, QStringLiteral("COM12"));
+        const QSettings registry(QStringLiteral("HKEY_CURRENT_USER\\Software\\Draventa\\Sernix"),
+                                 QSettings::NativeFormat);
+        QCOMPARE(registry.value("ports/com2"), QVariant("COM12"));
+        QCOMPARE(Sernix::Window::DeviceBindings::load().at(1), QStringLiteral("COM12"));
+        Sernix::Window::DeviceBindings::store(2, {});
+    }
+#endif
 
 #ifndef Q_OS_WIN
     // The program itself: --open ticks the channel it names, so its port

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "serial/mscomm.h"
+#include "serial/portcatalogue.h"
 
 #include <QTest>
 
@@ -34,6 +35,34 @@ class SerialLoopbackTest : public QObject
     Q_OBJECT
 
 private slots:
+    // A bound device is recognised in the list however its name is written.
+    void samePortHoweverNamed_data()
+    {
+        QTest::addColumn<QString>("a");
+        QTest::addColumn<QString>("b");
+        QTest::addColumn<bool>("same");
+#ifdef Q_OS_WIN
+        QTest::newRow("case") << "com3"
+                              << "COM3" << true;
+        QTest::newRow("device namespace") << "\\\\.\\COM10"
+                                          << "COM10" << true;
+        QTest::newRow("another number") << "COM1"
+                                        << "COM10" << false;
+#else
+        QTest::newRow("another path to the node") << "/dev/./null"
+                                                  << "/dev/null" << true;
+        QTest::newRow("another node") << "/dev/null"
+                                      << "/dev/zero" << false;
+#endif
+    }
+    void samePortHoweverNamed()
+    {
+        QFETCH(QString, a);
+        QFETCH(QString, b);
+        QFETCH(bool, same);
+        QCOMPARE(MSCommLib::samePort(a, b), same);
+    }
+
     void wiring_data()
     {
         // RTS to CTS, DTR to DSR and DCD; RTS handshaking keeps RTS up, as a

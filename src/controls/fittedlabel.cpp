@@ -15,10 +15,22 @@ void FittedLabel::setFullText(const QString &text)
     // The accessible name says what the label is; the description says
     // what it tells now, and its change is what a screen reader announces.
     setAccessibleDescription(text);
-    const QRect wrapped = fontMetrics().boundingRect(contentsRect(), int(alignment()) | Qt::TextWordWrap, text);
-    const bool fits = wrapped.height() <= contentsRect().height() && wrapped.width() <= contentsRect().width();
-    setWordWrap(fits);
-    setText(fits ? text : fontMetrics().elidedText(text, Qt::ElideRight, contentsRect().width()));
+    if (!m_designedFont)
+        m_designedFont = font();
+    QFont face = *m_designedFont;
+    while (!fits(text, face) && face.pointSizeF() - PointStep >= MinimumPoints)
+        face.setPointSizeF(face.pointSizeF() - PointStep);
+    setFont(face);
+    const bool whole = fits(text, face);
+    setWordWrap(whole);
+    setText(whole ? text : fontMetrics().elidedText(text, Qt::ElideRight, contentsRect().width()));
+}
+
+bool FittedLabel::fits(const QString &text, const QFont &face) const
+{
+    const QRect wrapped =
+        QFontMetrics(face, this).boundingRect(contentsRect(), int(alignment()) | Qt::TextWordWrap, text);
+    return wrapped.height() <= contentsRect().height() && wrapped.width() <= contentsRect().width();
 }
 
 } // namespace Sernix::Controls

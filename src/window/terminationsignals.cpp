@@ -5,6 +5,7 @@
 #include <QSocketNotifier>
 
 #include <array>
+#include <atomic>
 #include <utility>
 
 #ifdef Q_OS_UNIX
@@ -40,6 +41,10 @@ void onTerminationSignal(int)
 namespace {
 
 QPointer<TerminationSignals> instance;
+// Set while a console event's thread waits in the handler. Windows holds its
+// handler list's lock for that thread, so removing the handler then would
+// wait for it for ever, and the program would never end.
+std::atomic<bool> eventThreadWaits{false};
 
 // Runs on a thread of its own that Windows starts for the console's event.
 BOOL WINAPI onConsoleEvent(DWORD event)
@@ -48,8 +53,10 @@ BOOL WINAPI onConsoleEvent(DWORD event)
     // Windows ends the process when this returns from the console's closing,
     // a logoff or a shutdown: this thread waits instead, until the program
     // has ended as closing its window ends it (its files whole) and exits.
-    if (event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT)
+    if (event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT) {
+        eventThreadWaits = true;
         ::Sleep(INFINITE);
+    }
     return TRUE;
 }
 
@@ -117,7 +124,8 @@ void TerminationSignals::signalled()
 TerminationSignals::~TerminationSignals()
 {
 #ifdef Q_OS_WIN
-    ::SetConsoleCtrlHandler(onConsoleEvent, FALSE);
+    if (!eventThreadWaits)
+        ::SetConsoleCtrlHandler(onConsoleEvent, FALSE);
 #endif
 #ifdef Q_OS_UNIX
     if (!m_notifier)
