@@ -242,6 +242,11 @@ private Q_SLOTS:
 #ifdef __GLIBC__
         constexpr qint64 Bounds[] = {256 * 1024, 1024 * 1024}; // by category
         constexpr qint64 Taken = 150'000, Margin = 32 * 1024;
+#ifdef __SANITIZE_ADDRESS__ // its allocator is not glibc's: mallinfo2() sees none of it
+        constexpr bool HeapSeen = false;
+#else
+        constexpr bool HeapSeen = true;
+#endif
         const auto heap = [] { return qint64(mallinfo2().uordblks); };
         const qint64 before = heap();
         Record record(Budget{Bounds[0], Bounds[1]});
@@ -250,7 +255,7 @@ private Q_SLOTS:
             record.appendStatus(2, EventKind::Lost, {}, QString::number(i), i); // a reason of its own each
         }
         const qint64 grown = heap() - before;
-        QVERIFY2(std::abs(grown - record.footprint()) < Margin && grown < Bounds[0] + Bounds[1] + Margin,
+        QVERIFY2(!HeapSeen || (std::abs(grown - record.footprint()) < Margin && grown < Bounds[0] + Bounds[1] + Margin),
                  qPrintable(QStringLiteral("heap %1, counted %2").arg(grown).arg(record.footprint())));
         for (Category category : {Category::Lines, Category::Data}) {
             const Record::Events &events = record.events(category);
