@@ -10,8 +10,8 @@ namespace Sernix::Record {
 
 namespace {
 
-constexpr qint64 LargestChunk = 64 * 1024;
-constexpr qint64 SmallestChunk = 4 * MaxBytesPerEvent;
+constexpr qint64 LargestChunk = qint64(64) * 1024;
+constexpr qint64 SmallestChunk = qint64(4) * MaxBytesPerEvent;
 // The allocator's bookkeeping per chunk, and the chunk list's share.
 constexpr qint64 PerChunkOverhead = 32;
 
