@@ -14,7 +14,7 @@ qint64 entryBytes(std::size_t events)
 {
     constexpr std::size_t PerNode = std::max<std::size_t>(1, 512 / sizeof(Event));
     constexpr qint64 NodeBytes = qint64(PerNode) * qint64(sizeof(Event)) + 16;
-    const auto nodes = qint64(events / PerNode + 2);
+    const qint64 nodes = qint64(events / PerNode) + 2;
     return nodes * NodeBytes + (2 * nodes + 8) * qint64(sizeof(void *));
 }
 
