@@ -22,6 +22,8 @@ void resume(Report &report, const QStringList &arguments);
 void historyRepaint(Report &report, const QStringList &arguments);
 // One remote channel against a server that floods it, each way in turn.
 void hostileFlood(Report &report, const QStringList &arguments);
+// Modem-line edges as the record times them, where a watcher waits on them.
+void lineEdges(Report &report, const QStringList &arguments);
 
 // The process the start-up benchmark starts and times: it goes as far as the
 // program's first event-loop turn with the window shown, then reports.

@@ -44,6 +44,7 @@ constexpr Entry Entries[] = {
     {"resume", "resume", &resume},
     {"history", "history repaint", &historyRepaint},
     {"hostile", "hostile flood", &hostileFlood},
+    {"edges", "line edges", &lineEdges},
 };
 
 int usage()
@@ -53,7 +54,7 @@ int usage()
                "benchmarks: poll [--ticks N], receive [--seconds N], remote [--seconds N],\n"
                "            idle [--seconds N], startup [--program PATH], soak [--cycles N],\n"
                "            unplug [--seconds N], resume [--repeats N], history [--repaints N],\n"
-               "            hostile [--seconds N]\n",
+               "            hostile [--seconds N], edges [--edges N] [--seconds N]\n",
                stderr);
     return 2;
 }

@@ -10,10 +10,12 @@
 #include "controls/pintextbox.h"
 #include "controls/pulsemark.h"
 #include "controls/shapeindicator.h"
+#include "record/csvformat.h"
 #include "record/record.h"
 #include "serial/kernelcounters.h"
 #include "window/application.h"
 
+#include <QDirIterator>
 #include <QGroupBox>
 #include <QMenu>
 #include <QTemporaryDir>
@@ -31,6 +33,18 @@ constexpr auto Deadline = std::chrono::seconds(5);
 std::optional<bool> forced(QChar line)
 {
     return line == u'-' ? std::nullopt : std::optional<bool>(line == u'1');
+}
+
+// The ids of the threads that watch modem lines, as the system lists them.
+QStringList lineWatcherThreads()
+{
+    QStringList found;
+    for (QDirIterator task("/proc/self/task", QDir::Dirs | QDir::NoDotAndDotDot); task.hasNext();) {
+        QFile name(task.next() + "/comm");
+        if (name.open(QIODevice::ReadOnly) && name.readAll().trimmed() == "sernix-lines")
+            found << task.fileName();
+    }
+    return found;
 }
 
 } // namespace
@@ -343,6 +357,8 @@ private Q_SLOTS:
     {
         QFETCH(int, line);
         QFETCH(QStringList, looks);
+        PtyRig::setModemWaits(false); // the look sees every change
+        const auto waitsAgain = qScopeGuard([] { PtyRig::setModemWaits(true); });
         PtyPair pty;
         Form1 &form = open({QString(), QString(), QString(), pty.slavePath()});
         const ChannelControls &channel = form.channel(4);
@@ -398,9 +414,10 @@ private Q_SLOTS:
                                         << "0"
                                         << "ooo " + errors
                 + "DCD 2, DSR 2, CTS 2, RI 1; framing 1, parity 1, overrun 1, break 1";
+        // The line watcher's wait has the UART count its modem lines.
         QTest::newRow("UART, XON/XOFF") << QString() << "1"
-                                        << "--- " + errors
-                + "DCD -, DSR -, CTS -, RI -; framing 1, parity 1, overrun 1, break 1";
+                                        << "ooo " + errors
+                + "DCD 2, DSR 2, CTS 2, RI 1; framing 1, parity 1, overrun 1, break 1";
         QTest::newRow("UART, RTS/CTS") << QString() << "2"
                                        << "ooo " + errors
                 + "DCD 2, DSR 2, CTS 2, RI 1; framing 1, parity 1, overrun 1, break 1";
@@ -434,6 +451,71 @@ private Q_SLOTS:
             seen += channel.pulseMark(pin)->isHidden() ? u'-' : u'o';
         seen += u' ' + channel.lineEvents->fullText() + u'|' + channel.connectorPanel->toolTip();
         QCOMPARE(seen.replace(QLatin1String("not counted"), QLatin1String("-")), shown);
+    }
+
+    // Where the port times its inputs (the plug at the write, a watcher woken
+    // by the driver), a change is recorded at its time, to the microsecond,
+    // and the next look records it no more; a pulse between two wakes is kept.
+    void inputChangesAreRecordedWhenTheyHappen_data()
+    {
+        QTest::addColumn<QString>("device");
+        QTest::newRow("loop-back plug") << "loopback";
+        QTest::newRow("pty with a watcher") << QString();
+    }
+
+    void inputChangesAreRecordedWhenTheyHappen()
+    {
+        QFETCH(QString, device);
+        MSCommLib::SteadyClock clock(MSCommLib::SteadyClock::Kind::Manual);
+        PtyPair pty;
+        Form1 &form = open({device.isEmpty() ? pty.slavePath() : device}, clock);
+        const ChannelControls &channel = form.channel(1);
+        click(channel.enableBox);
+        form.Timer1_Timer();
+        clock.advanceMs(7);
+        const quint64 before = form.record().lastSequence();
+        const auto recorded = [&] {
+            QStringList seen;
+            const Sernix::Record::CsvFormat csv(form.record());
+            for (const auto &event : form.record().after(Sernix::Record::Category::Lines, before))
+                seen << eventText(form.record(), event) + u'@' + QString::number(event.time) + u'/'
+                        + QString::number(csv.row(event).split(',').front().split('.').back().size() - 1);
+            return seen.join(u',');
+        };
+        click(channel.dtrButton);
+        const QString atTheWrite = "DTR 1@7000/3,DCD 1@7000/6,DSR 1@7000/6";
+        QTRY_COMPARE(recorded(), atTheWrite);
+        clock.advanceMs(250);
+        form.Timer1_Timer();
+        QCOMPARE(recorded(), atTheWrite);
+        QVERIFY(eventText(form.record(), form.record().events(Sernix::Record::Category::Lines).at(1))
+                == "timing edge 1 us");
+        if (device.isEmpty()) {
+            PtyRig::pulseInputs(pty, {.cts = true});
+            QTRY_COMPARE(recorded().section(u',', 3), "pulse CTS 2@257000/6");
+        }
+    }
+
+    // A watcher's thread is gone once its channel is unticked, its device
+    // lost, or the window closed.
+    void lineWatcherEndsWithItsPort_data()
+    {
+        QTest::addColumn<int>("end");
+        QTest::newRow("untick") << 0;
+        QTest::newRow("loss") << 1;
+        QTest::newRow("close") << 2;
+    }
+
+    void lineWatcherEndsWithItsPort()
+    {
+        QFETCH(int, end);
+        PtyPair pty;
+        const QStringList others = lineWatcherThreads();
+        Form1 &form = open({pty.slavePath()});
+        click(form.channel(1).enableBox);
+        QCOMPARE(lineWatcherThreads().size(), others.size() + 1);
+        end == 0 ? click(form.channel(1).enableBox) : end == 1 ? pty.unplug() : window.reset();
+        QTRY_COMPARE(lineWatcherThreads(), others);
     }
 };
 

@@ -100,13 +100,14 @@ class Fixture
 protected:
     // A shown window whose timer the test drives itself. A channel given no
     // device gets one that cannot exist: no test reaches the machine's ports.
-    Window::Form1 &open(Window::Form1::DeviceNames devices)
+    Window::Form1 &open(Window::Form1::DeviceNames devices,
+                        const MSCommLib::SteadyClock &clock = MSCommLib::SteadyClock::monotonic())
     {
         for (std::size_t i = 0; i < devices.size(); ++i) {
             if (devices[i].isEmpty())
                 devices[i] = QStringLiteral("/dev/sernix-test-absent-%1").arg(i + 1);
         }
-        window = std::make_unique<Window::Form1>(devices);
+        window = std::make_unique<Window::Form1>(devices, clock);
         window->show();
         window->Timer1.stop();
         if (!QTest::qWaitForWindowExposed(window.get()))

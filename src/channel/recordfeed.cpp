@@ -39,6 +39,20 @@ constexpr std::array<CountedError, 4> Errors{{
     {MSCommLib::LineEvent::Break, EventKind::Break},
 }};
 
+// What a timing event says of each source of line times.
+QString sourceName(MSCommLib::LineTimes source)
+{
+    switch (source) {
+    case MSCommLib::LineTimes::Edge:
+        return QStringLiteral("edge");
+    case MSCommLib::LineTimes::Report:
+        return QStringLiteral("report");
+    case MSCommLib::LineTimes::Look:
+        break;
+    }
+    return QStringLiteral("look");
+}
+
 } // namespace
 
 RecordFeed::RecordFeed(Record::Record &record, int channel, MSCommLib::MSComm &port, QObject *parent)
@@ -70,6 +84,7 @@ RecordFeed::RecordFeed(Record::Record &record, int channel, MSCommLib::MSComm &p
     connect(&port, &MSComm::dataSent, this,
             [this](const QByteArray &bytes) { m_record.appendData(m_channel, EventKind::Sent, bytes); });
     connect(&port, &MSComm::looked, this, &RecordFeed::onLook);
+    connect(&port, &MSComm::linesChanged, this, &RecordFeed::onLinesChanged);
 }
 
 QString RecordFeed::caption() const
@@ -80,7 +95,15 @@ QString RecordFeed::caption() const
 void RecordFeed::onOpened()
 {
     m_record.appendStatus(m_channel, EventKind::On, m_port.deviceName(), caption());
+    recordTiming();
     m_fullLook = true;
+}
+
+void RecordFeed::recordTiming()
+{
+    const MSCommLib::LineTiming timing = m_port.lineTiming();
+    m_changesTimed = timing.source != MSCommLib::LineTimes::Look;
+    m_record.appendStatus(m_channel, EventKind::Timing, sourceName(timing.source), timing.resolution);
 }
 
 void RecordFeed::onClosed()
@@ -93,6 +116,7 @@ void RecordFeed::onDeviceStateChanged(MSCommLib::DeviceState state, const QStrin
     switch (state) {
     case MSCommLib::DeviceState::Present:
         m_record.appendStatus(m_channel, EventKind::Back);
+        recordTiming(); // the device back may be served by another driver
         m_fullLook = true;
         return;
     case MSCommLib::DeviceState::Reconnecting:
@@ -113,6 +137,10 @@ void RecordFeed::onLook(const MSCommLib::MSComm::Look &look)
     for (const CountedLine &input : InputLines) {
         const bool level = look.inputs.*input.level;
         const std::optional<bool> before = state().levels.at(std::size_t(input.line));
+        // The port's own changes have recorded these; the look fills in
+        // only what none has shown yet.
+        if (m_changesTimed && before)
+            continue;
         const std::optional<quint32> count = look.sinceLastLook ? (*look.sinceLastLook)[input.counter] : std::nullopt;
         // More transitions than the level shows: the line went and came back.
         if (before && count && *count > (level != *before ? 1u : 0u))
@@ -130,6 +158,31 @@ void RecordFeed::onLook(const MSCommLib::MSComm::Look &look)
         const std::optional<quint32> count = (*look.sinceLastLook)[error.counter];
         if (count && *count > 0)
             m_record.appendError(m_channel, error.kind, *count, now);
+    }
+}
+
+void RecordFeed::onLinesChanged(const MSCommLib::LineChange &change)
+{
+    if (!state().live())
+        return;
+    const qint64 time = m_record.clock().fromSteadyNs(change.timeNs);
+    bool anyMoved = false;
+    for (const CountedLine &input : InputLines) {
+        const bool level = change.inputs.*input.level;
+        const std::optional<bool> before = state().levels.at(std::size_t(input.line));
+        const std::optional<quint32> count = change.transitions ? (*change.transitions)[input.counter] : std::nullopt;
+        if (before && count && *count > (level != *before ? 1u : 0u))
+            m_record.appendPulse(m_channel, input.line, *count, time, true);
+        if (before != level) {
+            m_record.appendLevel(m_channel, input.line, level, time, true);
+            anyMoved = true;
+        }
+    }
+    // The driver woke for a line that moved and came back, and keeps no
+    // counts to say which or how often: a pulse of unknown count on each.
+    if (!change.transitions && !anyMoved) {
+        for (const CountedLine &input : InputLines)
+            m_record.appendPulse(m_channel, input.line, 0, time, true);
     }
 }
 

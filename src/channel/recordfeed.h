@@ -14,6 +14,9 @@ namespace Sernix::Channel {
 // channel is on with its device present, and the first look after it comes
 // on or back records every level, so the record always holds the whole state.
 // What was recorded last is what the record's state of the channel says.
+// Where the port times its input changes itself (a watcher woken by the
+// driver, the loop-back plug, a server's reports), each change is recorded at
+// its own time and the look records only what no change has shown yet.
 class RecordFeed : public QObject
 {
     Q_OBJECT
@@ -25,6 +28,8 @@ private:
     void onClosed();
     void onDeviceStateChanged(MSCommLib::DeviceState state, const QString &reason);
     void onLook(const MSCommLib::MSComm::Look &look);
+    void onLinesChanged(const MSCommLib::LineChange &change);
+    void recordTiming();
     void onOutputLine(Record::Line line, bool on);
     void recordLevel(Record::Line line, bool on);
     QString caption() const;
@@ -34,6 +39,7 @@ private:
     const int m_channel;
     MSCommLib::MSComm &m_port;
     bool m_fullLook = false; // the next look records every level
+    bool m_changesTimed = false; // the port times its input changes
 };
 
 } // namespace Sernix::Channel

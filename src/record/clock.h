@@ -22,6 +22,8 @@ public:
                    std::optional<qint64> startMsecsSinceEpoch = std::nullopt);
 
     qint64 now() const { return m_steady->nowUs() - m_startUs; }
+    // This clock's time of a reading of the steady clock.
+    qint64 fromSteadyNs(qint64 steadyNs) const { return steadyNs / 1000 - m_startUs; }
     // The wall-clock time (UTC) of a time of this clock.
     QDateTime wallTime(qint64 time) const;
     qint64 startMsecsSinceEpoch() const { return m_startMsecs; }

@@ -63,7 +63,7 @@ QString CsvFormat::valueText(const Record &record, const Event &event)
 QString CsvFormat::detailText(const Record &record, const Event &event)
 {
     if (event.kind == EventKind::Pulse)
-        return QString::number(event.count);
+        return event.count == 0 ? QStringLiteral("?") : QString::number(event.count);
     return record.text(event.detail);
 }
 
@@ -79,6 +79,9 @@ QByteArray CsvFormat::row(const Event &event) const
     const bool isData = categoryOf(event.kind) == Category::Data;
     const QByteArrayView bytes = m_record.bytes(event);
     QByteArray line = m_record.clock().wallTime(event.time).toString(Qt::ISODateWithMs).toLatin1();
+    // A time taken at the change itself keeps its microseconds.
+    if (event.atEdge)
+        line.insert(line.size() - 1, QByteArray::number(1000 + event.time % 1000).sliced(1));
     line += ",COM" + QByteArray::number(event.channel) + ',' + eventName(event.kind).toLatin1() + ',';
     line += field(isData ? hexText(bytes) : valueText(m_record, event)) + ',';
     line += field(guardedText(isData ? printableText(bytes) : detailText(m_record, event))) + "\r\n";

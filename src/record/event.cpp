@@ -14,7 +14,7 @@ struct KindEntry
 };
 
 // By EventKind.
-constexpr std::array<KindEntry, 21> Kinds{{
+constexpr std::array<KindEntry, 22> Kinds{{
     {"on", Category::Lines},       {"off", Category::Lines},         {"open-failed", Category::Lines},
     {"settings", Category::Lines}, {"handshaking", Category::Lines}, {"DCD", Category::Lines},
     {"DSR", Category::Lines},      {"CTS", Category::Lines},         {"RI", Category::Lines},
@@ -22,8 +22,9 @@ constexpr std::array<KindEntry, 21> Kinds{{
     {"framing", Category::Lines},  {"parity", Category::Lines},      {"overrun", Category::Lines},
     {"break", Category::Lines},    {"received", Category::Data},     {"sent", Category::Data},
     {"lost", Category::Lines},     {"back", Category::Lines},        {"reconnecting", Category::Lines},
+    {"timing", Category::Lines},
 }};
-static_assert(std::size_t(EventKind::Reconnecting) + 1 == Kinds.size());
+static_assert(std::size_t(EventKind::Timing) + 1 == Kinds.size());
 static_assert(sizeof(Event) == 40, "an event is a small fixed-size entry");
 
 } // namespace

@@ -22,7 +22,7 @@ enum class EventKind : quint8 {
     Ri,
     Dtr,
     Rts,
-    Pulse,   // line, and count: transitions counted between two looks
+    Pulse,   // line, and count: transitions counted between two looks or wakes (0: not counted)
     Framing, // the four errors: count added since the previous look
     Parity,
     Overrun,
@@ -32,6 +32,7 @@ enum class EventKind : quint8 {
     Lost,     // detail: the reason
     Back,
     Reconnecting,
+    Timing, // subject: where the line times come from ("edge", "report", "look"); detail: their resolution
 };
 
 // Events of different weight keep separate budgets, so that a flood of data
@@ -64,7 +65,10 @@ struct Event
     quint8 channel = 1;   // 1 to 4
     EventKind kind = EventKind::On;
     Line line = Line::Dcd; // pulse; the six line events have it too
-    bool level = false;    // the six line events
+    bool level : 1 = false; // the six line events
+    // Stamped at the change itself (a watcher woken by the driver), to the
+    // microsecond: the files write such a time with six decimals, not three.
+    bool atEdge : 1 = false;
 };
 
 QString eventName(EventKind kind); // "on", "open-failed", "DCD", "received", ...

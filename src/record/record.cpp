@@ -45,14 +45,16 @@ void Record::appendStatus(int channel, EventKind kind, const QString &subject, c
     take(event, time);
 }
 
-void Record::appendLevel(int channel, Line line, bool level, std::optional<qint64> time)
+void Record::appendLevel(int channel, Line line, bool level, std::optional<qint64> time, bool atEdge)
 {
-    take(Event{.channel = quint8(channel), .kind = levelEvent(line), .line = line, .level = level}, time);
+    take(Event{.channel = quint8(channel), .kind = levelEvent(line), .line = line, .level = level, .atEdge = atEdge},
+         time);
 }
 
-void Record::appendPulse(int channel, Line line, quint32 transitions, std::optional<qint64> time)
+void Record::appendPulse(int channel, Line line, quint32 transitions, std::optional<qint64> time, bool atEdge)
 {
-    take(Event{.count = transitions, .channel = quint8(channel), .kind = EventKind::Pulse, .line = line}, time);
+    take(Event{.count = transitions, .channel = quint8(channel), .kind = EventKind::Pulse, .line = line, .atEdge = atEdge},
+         time);
 }
 
 void Record::appendError(int channel, EventKind kind, quint32 count, std::optional<qint64> time)

@@ -87,6 +87,8 @@ void ComPortSession::handle(const Event &event, qint64 now)
     case ComPortCommand::NotifyModemState:
         m_modemState = reply->modemState();
         countTransitions(m_modemState);
+        if (m_onModemState)
+            m_onModemState();
         break;
     case ComPortCommand::Signature:
         // No text: the server asks who we are, which it hears once.

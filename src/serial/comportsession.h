@@ -12,6 +12,7 @@
 #include <QList>
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 
@@ -96,6 +97,8 @@ public:
     qsizetype keptRequests() const { return qsizetype(m_requests.size()); }
 
     ModemInputs modemInputs() const;
+    // Called as each modem-state report arrives, after it is taken in.
+    void setModemStateHandler(std::function<void()> handler) { m_onModemState = std::move(handler); }
     // Transitions seen in the server's modem-state reports. A session on a
     // new connection to the same port carries on counting from an earlier one.
     const LineCounts &transitions() const { return m_transitions; }
@@ -131,6 +134,7 @@ private:
     std::map<RequestId, Request> m_requests;
     std::map<Telnet::ComPortCommand, std::deque<Owed>> m_owed;
     Telnet::ModemState m_modemState;
+    std::function<void()> m_onModemState;
     LineCounts m_transitions{{0, 0, 0, 0, std::nullopt, std::nullopt, std::nullopt, std::nullopt}};
 };
 

@@ -112,13 +112,32 @@ void LoopbackPort::wireDtr(bool on)
     if (std::exchange(m_dtr, on) != on) {
         ++*m_counts[LineEvent::Dsr];
         ++*m_counts[LineEvent::Dcd];
+        reportChange({LineEvent::Dsr, LineEvent::Dcd});
     }
 }
 
 void LoopbackPort::wireRts(bool on)
 {
-    if (std::exchange(m_rts, on) != on)
+    if (std::exchange(m_rts, on) != on) {
         ++*m_counts[LineEvent::Cts];
+        reportChange({LineEvent::Cts});
+    }
+}
+
+// The plug is its own watcher: its inputs change as the write goes out.
+void LoopbackPort::reportChange(std::initializer_list<LineEvent> moved) const
+{
+    if (!m_open)
+        return;
+    LineCounts transitions{{0, 0, 0, 0, std::nullopt, std::nullopt, std::nullopt, std::nullopt}};
+    for (LineEvent line : moved)
+        transitions[line] = 1;
+    reportLineChange({m_clock.nowNs(), ModemInputs{.cd = m_dtr, .cts = m_rts, .dsr = m_dtr, .ri = false}, transitions});
+}
+
+LineTiming LoopbackPort::lineTiming() const
+{
+    return {LineTimes::Edge, QStringLiteral("1 us")};
 }
 
 ReturnCheck LoopbackPort::lookForReturn(const LineSettings &settings, Handshake handshake)

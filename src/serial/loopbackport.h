@@ -30,6 +30,8 @@ public:
     std::optional<LineCounts> lineCounts() override;
     // A plug is never pulled.
     ReturnCheck lookForReturn(const LineSettings &settings, Handshake handshake) override;
+    // Stamped at the write that moves them.
+    LineTiming lineTiming() const override;
 
 private:
     // Moves the characters whose time on the wire has passed to the receiver.
@@ -37,6 +39,7 @@ private:
     void receive(char character);
     void wireDtr(bool on);
     void wireRts(bool on);
+    void reportChange(std::initializer_list<LineEvent> moved) const;
     bool transmitterHeld() const;
     qint64 characterTimeNs() const;
     void requireOpen() const;

@@ -66,7 +66,16 @@ void MSComm::setDeviceName(const QString &deviceName)
     m_deviceName = deviceName.isEmpty() ? defaultDeviceName(m_commPort) : deviceName;
     m_port = createPortBackend(m_deviceName, m_clock);
     m_port->setLossHandler([this](const QString &reason, DeviceState whileAway) { onDeviceLost(reason, whileAway); });
+    m_port->setLineChangeHandler([this](const LineChange &change) {
+        if (m_open && !isLost())
+            Q_EMIT linesChanged(change);
+    });
     m_lastOpenFailure.clear();
+}
+
+LineTiming MSComm::lineTiming() const
+{
+    return m_open && !isLost() ? m_port->lineTiming() : LineTiming{};
 }
 
 bool MSComm::isRemote() const
@@ -261,6 +270,7 @@ void MSComm::open()
     m_open = true;
     m_dropNews = DropNews(m_port->steadyAfterMs());
     applyOutputLinesAfterOpening();
+    m_port->watchLines();
     startCounting(true);
     if (!m_lastCounts)
         say(QStringLiteral("keeps no line event counters (no counters)"));
@@ -270,6 +280,8 @@ void MSComm::open()
 std::optional<MSComm::LineEventReport> MSComm::LineEvents()
 {
     requireOpen();
+    if (!isLost())
+        m_port->deliverLineChanges();
     // The end of a look: whatever the counters say, the levels were seen.
     std::optional<LineEventReport> report;
     try {
@@ -364,6 +376,7 @@ void MSComm::lookForReturn()
         m_deviceState = DeviceState::Present;
         m_lastReturnReason.clear();
         applyOutputLinesAfterOpening();
+        m_port->watchLines();
         // A device back (maybe through another driver) continues the counts.
         startCounting(!m_lastCounts);
         m_dropNews.back(m_clock.nowMs());

@@ -102,6 +102,10 @@ public:
     // Why the last opening failed; empty once one succeeds.
     QString lastOpenFailure() const { return m_lastOpenFailure; }
 
+    // Where the times of the inputs' changes come from, while open: at each
+    // change (linesChanged) or at each look only.
+    LineTiming lineTiming() const;
+
     // What a look saw: each input as its last read returned it, and the
     // line events since the previous look (empty: the port counts none).
     struct Look
@@ -125,6 +129,9 @@ Q_SIGNALS:
     void dataReceived(const QByteArray &bytes);
     void dataSent(const QByteArray &bytes);
     void looked(const MSCommLib::MSComm::Look &look);
+    // An input change as the port timed it, for a port whose lineTiming()
+    // is not at the look; what the properties read is still read at the look.
+    void linesChanged(const MSCommLib::LineChange &change);
 
 private:
     std::optional<LineEventReport> takeLineEvents();

@@ -23,6 +23,28 @@ struct ModemInputs
     bool ri = false;
 };
 
+// Where the times of a port's input changes come from: a watcher woken by the
+// driver at each change (Edge), the arrival of a server's report (Report), or
+// the look at every tick (Look).
+enum class LineTimes { Look, Edge, Report };
+
+struct LineTiming
+{
+    LineTimes source = LineTimes::Look;
+    QString resolution = QStringLiteral("300 ms"); // for people; a look comes with every tick of the window
+};
+
+// The inputs as a change left them, stamped with the port's clock when it
+// happened; transitions: of DCD, DSR, CTS and RI since the previous change,
+// empty where the port keeps no counts (a change with unchanged levels is
+// then a pulse of unknown count).
+struct LineChange
+{
+    qint64 timeNs = 0;
+    ModemInputs inputs;
+    std::optional<LineCounts> transitions;
+};
+
 // What is left of a change already sent to a port: finish() waits for the
 // port's word on it and throws CommError if the port refused it. Changes
 // sent to several ports before any is finished wait for their words
@@ -69,6 +91,18 @@ public:
     // then on the port is lost: nothing may be asked of it but
     // lookForReturn() and close().
     void setLossHandler(LossHandler handler) { m_lossHandler = std::move(handler); }
+    // Called on the port's thread with each change of the inputs, for a port
+    // whose lineTiming() is not Look.
+    using LineChangeHandler = std::function<void(const LineChange &change)>;
+    void setLineChangeHandler(LineChangeHandler handler) { m_lineChangeHandler = std::move(handler); }
+    // On an open port: where its input changes are timed.
+    virtual LineTiming lineTiming() const { return {}; }
+    // Hands over now the changes already taken from another thread, so that
+    // none stamped before a look comes after it.
+    virtual void deliverLineChanges() {}
+    // Once an opening has put the output lines where they belong: from now
+    // on the inputs' changes are the other end's, and are watched.
+    virtual void watchLines() {}
 
     // Opens with the given format and flow control; on failure the port
     // stays closed and the CommError says why, naming the device.
@@ -113,9 +147,15 @@ protected:
         if (m_lossHandler)
             m_lossHandler(reason, whileAway);
     }
+    void reportLineChange(const LineChange &change) const
+    {
+        if (m_lineChangeHandler)
+            m_lineChangeHandler(change);
+    }
 
 private:
     LossHandler m_lossHandler;
+    LineChangeHandler m_lineChangeHandler;
 };
 
 // The device name that selects the simulated loop-back plug instead of a device.

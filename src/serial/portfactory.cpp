@@ -13,7 +13,7 @@ std::unique_ptr<PortBackend> createPortBackend(const QString &deviceName, const 
         return std::make_unique<LoopbackPort>(clock);
     if (RemotePort::isAddress(deviceName))
         return std::make_unique<RemotePort>(deviceName, clock);
-    return std::make_unique<SerialPortBackend>(deviceName);
+    return std::make_unique<SerialPortBackend>(deviceName, clock);
 }
 
 } // namespace MSCommLib

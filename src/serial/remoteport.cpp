@@ -62,6 +62,7 @@ void RemotePort::open(const LineSettings &settings, Handshake handshake)
         throw CommError(QStringLiteral("cannot open %1: %2").arg(m_deviceName, why));
 
     m_live = std::move(connection);
+    m_reportedTransitions = m_live->session().transitions();
     m_state = State::Live;
     m_live->session().watchModemLines();
     const Outcome outcome = await(m_live->session().request(ComPortSession::settingsOf(settings, flow), openBy));
@@ -196,6 +197,21 @@ std::optional<LineCounts> RemotePort::lineCounts()
     return m_live->session().transitions();
 }
 
+LineTiming RemotePort::lineTiming() const
+{
+    return {LineTimes::Report, QStringLiteral("as often as the server reports")};
+}
+
+void RemotePort::onModemState(const RemoteConnection &connection)
+{
+    if (&connection != m_live.get() || m_state != State::Live)
+        return;
+    const LineCounts &transitions = m_live->session().transitions();
+    const LineCounts moved = transitions - m_reportedTransitions;
+    m_reportedTransitions = transitions;
+    reportLineChange({m_clock.nowNs(), m_live->session().modemInputs(), moved});
+}
+
 bool RemotePort::supports(Handshake handshake) const
 {
     return ComPortSession::wireFlow(handshake).has_value();
@@ -226,9 +242,11 @@ ReturnCheck RemotePort::lookForReturn(const LineSettings &settings, Handshake ha
 
 std::unique_ptr<RemoteConnection> RemotePort::newConnection()
 {
-    return std::make_unique<RemoteConnection>(
+    auto connection = std::make_unique<RemoteConnection>(
         m_clock, [this](QByteArray data) { return receive(std::move(data)); },
         [this](RemoteConnection &connection, const QString &reason) { onEnded(connection, reason); });
+    connection->session().setModemStateHandler([this, at = connection.get()] { onModemState(*at); });
+    return connection;
 }
 
 void RemotePort::onEnded(RemoteConnection &connection, const QString &reason)
@@ -274,6 +292,7 @@ void RemotePort::becomeLive(std::unique_ptr<RemoteConnection> connection)
     if (m_live)
         connection->session().carryCountsFrom(m_live->session());
     m_live = std::move(connection);
+    m_reportedTransitions = m_live->session().transitions();
     m_state = State::Live;
     m_liveSince = now();
     ComPortSession &session = m_live->session();

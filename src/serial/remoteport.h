@@ -57,6 +57,8 @@ public:
     // state for serial devices, so errors are not counted.
     std::optional<LineCounts> lineCounts() override;
     ReturnCheck lookForReturn(const LineSettings &settings, Handshake handshake) override;
+    // Each change at the arrival of the server's report of it.
+    LineTiming lineTiming() const override;
     bool supports(Handshake handshake) const override;
     bool isRemote() const override { return true; }
     int steadyAfterMs() const override { return SteadyAfterMs; }
@@ -85,6 +87,7 @@ private:
                          std::function<void()> inForce);
     qint64 now() const { return m_clock.nowMs(); }
     void becomeLive(std::unique_ptr<RemoteConnection> connection);
+    void onModemState(const RemoteConnection &connection);
     void requireLive() const;
     [[noreturn]] void fail(const QString &what) const;
 
@@ -102,6 +105,7 @@ private:
     LineSettings m_settings;
     Handshake m_handshake = Handshake::None;
     QByteArray m_received;
+    LineCounts m_reportedTransitions; // the live session's, at its last report
     bool m_awaiting = false;
     qint64 m_dropped = 0;         // received bytes the buffer had no room for
     qint64 m_droppedReported = 0; // of those, already said on stderr

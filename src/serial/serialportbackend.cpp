@@ -5,6 +5,11 @@
 #include "openfailure.h"
 #include "portcatalogue.h"
 #include "softwareflow.h"
+#include "steadyclock.h"
+
+#ifdef Q_OS_LINUX
+#include "linewatcher.h"
+#endif
 
 #include <QFile>
 #include <QFileInfo>
@@ -111,8 +116,9 @@ QByteArray nodeAt(const QString &path)
 
 } // namespace
 
-SerialPortBackend::SerialPortBackend(const QString &deviceName)
+SerialPortBackend::SerialPortBackend(const QString &deviceName, const SteadyClock &clock)
     : m_deviceName(deviceName)
+    , m_clock(clock)
 {
     m_port.setPortName(deviceName);
     QObject::connect(&m_port, &QSerialPort::errorOccurred, &m_port,
@@ -121,6 +127,10 @@ SerialPortBackend::SerialPortBackend(const QString &deviceName)
 
 SerialPortBackend::~SerialPortBackend()
 {
+    // Whoever took its readings may be going too: none is handed over now.
+#ifdef Q_OS_LINUX
+    m_watcher.reset();
+#endif
     close();
 }
 
@@ -201,10 +211,68 @@ QString SerialPortBackend::openDevice(const LineSettings &settings, Handshake ha
 
 void SerialPortBackend::close()
 {
+    stopWatching();
     m_state = State::Closed;
     m_lossReason.clear();
     if (m_port.isOpen())
         m_port.close();
+}
+
+void SerialPortBackend::watchLines()
+{
+#ifdef Q_OS_LINUX
+    stopWatching();
+    if (m_state != State::Held)
+        return;
+    m_watcher = std::make_unique<LineWatcher>(m_port.handle(), m_clock);
+    if (!m_watcher->isWatching()) {
+        m_watcher.reset(); // the driver cannot wake it: the look stays the source
+        return;
+    }
+    QObject::connect(m_watcher.get(), &LineWatcher::changed, m_watcher.get(),
+                     [this](const LineChange &change) { reportLineChange(change); });
+#endif
+}
+
+void SerialPortBackend::stopWatching()
+{
+#ifdef Q_OS_LINUX
+    if (!m_watcher)
+        return;
+    m_watcher->stop();
+    // What it saw before the end is still the record's.
+    m_watcher->deliver();
+    m_watcher.reset();
+#endif
+}
+
+bool SerialPortBackend::isWatching() const
+{
+#ifdef Q_OS_LINUX
+    return m_watcher != nullptr;
+#else
+    return false;
+#endif
+}
+
+void SerialPortBackend::deliverLineChanges()
+{
+#ifdef Q_OS_LINUX
+    if (m_watcher)
+        m_watcher->deliver();
+#endif
+}
+
+LineTiming SerialPortBackend::lineTiming() const
+{
+    if (!isWatching())
+        return {};
+    // An FTDI adapter reports its lines once per USB latency period.
+    QFile latency(QStringLiteral("/sys/class/tty/%1/device/latency_timer")
+                      .arg(QFileInfo(QFileInfo(m_deviceName).canonicalFilePath()).fileName()));
+    if (latency.open(QIODevice::ReadOnly))
+        return {LineTimes::Edge, QString::fromLatin1(latency.readAll().trimmed()) + QStringLiteral(" ms")};
+    return {LineTimes::Edge, QStringLiteral("1 us")};
 }
 
 PendingChange SerialPortBackend::configure(const LineSettings &settings)
@@ -222,6 +290,7 @@ PendingChange SerialPortBackend::configure(const LineSettings &settings)
         fail(QStringLiteral("cannot apply settings %1: %2").arg(settings.toString(), reason));
     }
     m_settings = settings;
+    rearmWatcher();
     return {};
 }
 
@@ -234,6 +303,7 @@ PendingChange SerialPortBackend::setHandshake(Handshake handshake)
         fail(QStringLiteral("cannot set handshaking %1: %2").arg(int(handshake)).arg(reason));
     }
     m_handshake = handshake;
+    rearmWatcher();
     return {};
 }
 
@@ -292,7 +362,8 @@ std::optional<LineCounts> SerialPortBackend::lineCounts()
 {
     requireHeld();
 #ifdef Q_OS_UNIX
-    return m_counters->read(m_port.handle(), usesHardwareFlow(m_handshake));
+    // A UART counts its modem transitions while a watcher waits on them.
+    return m_counters->read(m_port.handle(), usesHardwareFlow(m_handshake) || isWatching());
 #else
     // On Windows Qt SerialPort holds the port's only handle, keeps its own
     // WaitCommEvent pending and clears the error flags after its reads: a
@@ -347,6 +418,7 @@ void SerialPortBackend::onErrorOccurred(QSerialPort::SerialPortError error)
         return;
     m_state = State::Lost;
     m_lossReason = m_port.errorString();
+    stopWatching();
     // Qt reports the error from inside its own notifier, which close() would
     // delete under its feet; the release waits for the next turn of the
     // event loop, unless the port was closed or reopened in the meantime.
@@ -358,6 +430,16 @@ void SerialPortBackend::onErrorOccurred(QSerialPort::SerialPortError error)
         },
         Qt::QueuedConnection);
     reportLoss(m_lossReason);
+}
+
+void SerialPortBackend::rearmWatcher()
+{
+    // A settings change turns a UART's watch of the lines off (unless under
+    // RTS/CTS); the watcher waits anew, which turns it on again.
+#ifdef Q_OS_LINUX
+    if (m_watcher)
+        m_watcher->rearm();
+#endif
 }
 
 void SerialPortBackend::fetchPendingInput()

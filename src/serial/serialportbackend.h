@@ -6,7 +6,12 @@
 
 #include <QSerialPort>
 
+#include <memory>
+
 namespace MSCommLib {
+
+class LineWatcher;
+class SteadyClock;
 
 // A device reached through QSerialPort. When the device goes away (a USB
 // adapter pulled, a pty's master closed) the descriptor is released at once,
@@ -15,7 +20,9 @@ namespace MSCommLib {
 class SerialPortBackend final : public PortBackend
 {
 public:
-    explicit SerialPortBackend(const QString &deviceName);
+    // The clock stamps the changes of the inputs where the driver wakes a
+    // watcher at each (Linux).
+    explicit SerialPortBackend(const QString &deviceName, const SteadyClock &clock);
     ~SerialPortBackend() override;
 
     void open(const LineSettings &settings, Handshake handshake) override;
@@ -30,6 +37,9 @@ public:
     void setRts(bool on) override;
     std::optional<LineCounts> lineCounts() override;
     ReturnCheck lookForReturn(const LineSettings &settings, Handshake handshake) override;
+    LineTiming lineTiming() const override;
+    void deliverLineChanges() override;
+    void watchLines() override;
 
 private:
     enum class State { Closed, Held, Lost };
@@ -44,9 +54,17 @@ private:
     [[noreturn]] void fail(const QString &what) const;
     void onErrorOccurred(QSerialPort::SerialPortError error);
     void fetchPendingInput();
+    // Before the descriptor is closed: the watcher's thread ends and is joined.
+    void stopWatching();
+    bool isWatching() const;
+    void rearmWatcher();
 
     const QString m_deviceName;
+    const SteadyClock &m_clock;
     QSerialPort m_port;
+#ifdef Q_OS_LINUX
+    std::unique_ptr<LineWatcher> m_watcher; // while held, where the driver wakes one
+#endif
     State m_state = State::Closed;
     // Tells a release scheduled for a lost device apart from a later opening.
     quint64 m_openingCount = 0;

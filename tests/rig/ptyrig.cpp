@@ -8,6 +8,7 @@
 #include <QScopeGuard>
 #include <QStringList>
 
+#include <array>
 #include <atomic>
 #include <cerrno>
 #include <cstdarg>
@@ -18,11 +19,14 @@
 #include <linux/serial.h>
 #include <map>
 #include <mutex>
+#include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/ioctl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
+#include <vector>
 
 using namespace Sernix::Rig;
 
@@ -74,6 +78,9 @@ struct DeviceState
     // What TIOCGICOUNT reports: like the kernel's, they run from the
     // device's creation and across openings.
     serial_icounter_struct counts{};
+    // The eventfds of the threads waiting in TIOCMIWAIT, told of every
+    // transition of an input.
+    std::vector<int> waiters;
 
     int modemBits() const
     {
@@ -125,6 +132,14 @@ struct DeviceState
         counts.dsr += (moved & TIOCM_DSR) ? 1 : 0;
         counts.cts += (moved & TIOCM_CTS) ? 1 : 0;
         counts.rng += (moved & TIOCM_RNG) && !(modemBits() & TIOCM_RNG) ? 1 : 0; // trailing edge
+        if (moved & (TIOCM_CAR | TIOCM_DSR | TIOCM_CTS | TIOCM_RNG))
+            wakeWaiters();
+    }
+
+    void wakeWaiters() const
+    {
+        for (int waiter : waiters)
+            ::eventfd_write(waiter, 1);
     }
 };
 
@@ -134,6 +149,7 @@ constexpr tcflag_t forcedFormatBits = CSIZE | PARENB;
 constexpr tcflag_t formatBits = CSIZE | PARENB | PARODD | CMSPAR;
 
 std::atomic<bool> rigEnabled{true};
+std::atomic<bool> modemWaits{true};
 std::mutex stateMutex;
 
 std::map<dev_t, DeviceState> &devices()
@@ -267,6 +283,50 @@ void recordRequestedFormat(dev_t device, tcflag_t iflag, tcflag_t cflag)
     });
 }
 
+// The transitions TIOCMIWAIT's mask asks to be woken by.
+std::array<int, 4> countedBy(const serial_icounter_struct &counts, int mask)
+{
+    return {mask & TIOCM_CAR ? counts.dcd : 0, mask & TIOCM_DSR ? counts.dsr : 0, mask & TIOCM_CTS ? counts.cts : 0,
+            mask & TIOCM_RNG ? counts.rng : 0};
+}
+
+// TIOCMIWAIT as a serial driver answers it: returns once an input of the mask
+// has moved (through the rig or the wiring), -1 with EINTR when a signal's
+// handler ran and with EIO when the line hangs up (the master closed). The
+// wait is a poll on an eventfd of its own, so the rig's lock stays free.
+int waitForModemChange(int fd, dev_t device, int mask)
+{
+    const int wake = ::eventfd(0, EFD_CLOEXEC);
+    if (wake == -1)
+        return -1;
+    const auto before = withState(device, [&](DeviceState &state) {
+        state.waiters.push_back(wake);
+        return countedBy(state.counts, mask);
+    });
+    int result = 0;
+    for (;;) {
+        pollfd watched[2] = {{wake, POLLIN, 0}, {fd, 0, 0}};
+        if (::poll(watched, 2, -1) == -1) {
+            result = -1;
+            break;
+        }
+        if (watched[1].revents & (POLLHUP | POLLERR | POLLNVAL)) {
+            errno = EIO;
+            result = -1;
+            break;
+        }
+        eventfd_t ignored = 0;
+        ::eventfd_read(wake, &ignored);
+        if (withState(device, [&](const DeviceState &state) { return countedBy(state.counts, mask); }) != before)
+            break;
+    }
+    const int error = errno;
+    withState(device, [&](DeviceState &state) { std::erase(state.waiters, wake); });
+    ::close(wake);
+    errno = error;
+    return result;
+}
+
 bool isGetTermios(unsigned long request)
 {
     return request == TCGETS || request == getTermios2Request;
@@ -296,6 +356,20 @@ void forceInputs(const QString &slavePath, const InputOverrides &inputs)
 {
     if (const auto device = ptySlaveDevice(slavePath))
         withState(*device, [&](DeviceState &state) { state.changeLines([&] { state.forced = inputs; }); });
+}
+
+void pulseInputs(const PtyPair &pty, const InputOverrides &inputs)
+{
+    withState(pty.slaveDevice(), [&](DeviceState &state) {
+        const InputOverrides before = state.forced;
+        state.changeLines([&] { state.forced = inputs; });
+        state.changeLines([&] { state.forced = before; });
+    });
+}
+
+void setModemWaits(bool wakes)
+{
+    modemWaits.store(wakes);
 }
 
 void receiveErrors(const PtyPair &pty, const LineErrors &errors)
@@ -340,7 +414,10 @@ std::optional<Report> readReport(const QString &path)
 void forgetDevice(dev_t device)
 {
     std::lock_guard lock(stateMutex);
-    devices().erase(device);
+    if (const auto found = devices().find(device); found != devices().end()) {
+        found->second.wakeWaiters(); // to find the counts gone and wait on
+        devices().erase(found);
+    }
 }
 
 void setEnabled(bool enabled)
@@ -366,13 +443,19 @@ extern "C" int ioctl(int fd, unsigned long request, ...) noexcept
     va_end(arguments);
 
     const bool concernsRig = isModemRequest(request) || request == TIOCEXCL || request == TIOCGICOUNT
-        || isGetTermios(request) || isSetTermios(request);
+        || request == TIOCMIWAIT || isGetTermios(request) || isSetTermios(request);
     const std::optional<dev_t> device = concernsRig ? ptySlaveDevice(fd) : std::nullopt;
     if (!device)
         return realIoctl(fd, request, argument);
 
     if (isModemRequest(request))
         return handleModemRequest(*device, request, static_cast<int *>(argument));
+    if (request == TIOCMIWAIT && !modemWaits.load()) {
+        errno = ENOTTY;
+        return -1;
+    }
+    if (request == TIOCMIWAIT)
+        return waitForModemChange(fd, *device, int(reinterpret_cast<std::uintptr_t>(argument)));
     if (request == TIOCGICOUNT) {
         *static_cast<serial_icounter_struct *>(argument) =
             withState(*device, [](const DeviceState &state) { return state.counts; });

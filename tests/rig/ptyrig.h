@@ -49,6 +49,14 @@ struct Outputs
 void forceInputs(const PtyPair &pty, const InputOverrides &inputs);
 void forceInputs(const QString &slavePath, const InputOverrides &inputs);
 
+// Moves the inputs named and back at once, faster than any waiter wakes: the
+// counts show the pulse, the levels do not.
+void pulseInputs(const PtyPair &pty, const InputOverrides &inputs);
+
+// Off, TIOCMIWAIT is refused at once, as by a driver that cannot wake a
+// waiter (CP210x): the window then sees the lines at its looks only. On by default.
+void setModemWaits(bool wakes);
+
 struct LineErrors
 {
     unsigned framing = 0;

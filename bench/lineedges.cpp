@@ -1,0 +1,146 @@
+// SPDX-License-Identifier: LicenseRef-Draventa-freeware
+// How well the record times the modem lines where a watcher waits on them: a
+// thread of the benchmark's own moves CTS on a rig pty at known moments of
+// the monotonic clock while the window runs its own timer, and each recorded
+// edge is compared with the moment it was made; a 5 ms drop of DCD is
+// measured between its two recorded edges; and what four watchers on quiet
+// lines cost, from their threads' own CPU time.
+
+#include "benchmarks.h"
+#include "benchwindow.h"
+#include "options.h"
+
+#include "ptypair.h"
+#include "ptyrig.h"
+
+#include "record/record.h"
+
+#include <QDirIterator>
+#include <QFile>
+
+#include <random>
+#include <thread>
+#include <time.h>
+
+namespace Sernix::Bench {
+
+using namespace Sernix::Rig;
+using Record::Category;
+using Record::EventKind;
+
+namespace {
+
+void sleepUntilNs(qint64 ns)
+{
+    const timespec at{time_t(ns / 1000000000), long(ns % 1000000000)};
+    while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr) == EINTR) {
+    }
+}
+
+// The record's times of a line's level events after a sequence number.
+std::vector<qint64> edgesOf(const Record::Record &record, EventKind kind, quint64 after)
+{
+    std::vector<qint64> times;
+    for (const Record::Event &event : record.after(Category::Lines, after)) {
+        if (event.kind == kind && event.channel == 1)
+            times.push_back(event.time);
+    }
+    return times;
+}
+
+// Moves one line at the given moments, from a thread of its own, and says
+// when each move was made.
+std::vector<qint64> moveAt(PtyPair &pty, const std::vector<qint64> &momentsNs, PtyRig::InputOverrides (*level)(bool))
+{
+    std::vector<qint64> made;
+    std::thread mover([&] {
+        for (std::size_t i = 0; i < momentsNs.size(); ++i) {
+            sleepUntilNs(momentsNs[i]);
+            made.push_back(monotonicNs());
+            PtyRig::forceInputs(pty, level(i % 2 == 0));
+        }
+    });
+    runEventLoopFor(std::chrono::milliseconds((momentsNs.back() - monotonicNs()) / 1000000 + 300));
+    mover.join();
+    runEventLoopFor(std::chrono::milliseconds(50));
+    return made;
+}
+
+// CPU time of the threads watching modem lines, in ns.
+qint64 watcherCpuNs()
+{
+    qint64 total = 0;
+    for (QDirIterator task("/proc/self/task", QDir::Dirs | QDir::NoDotAndDotDot); task.hasNext();) {
+        const QString path = task.next();
+        QFile name(path + "/comm");
+        QFile schedstat(path + "/schedstat");
+        if (name.open(QIODevice::ReadOnly) && name.readAll().trimmed() == "sernix-lines"
+            && schedstat.open(QIODevice::ReadOnly))
+            total += schedstat.readAll().split(' ').value(0).toLongLong();
+    }
+    return total;
+}
+
+} // namespace
+
+void lineEdges(Report &report, const QStringList &arguments)
+{
+    const qint64 edges = option(arguments, QStringLiteral("--edges"), 1000);
+    const qint64 idleSeconds = option(arguments, QStringLiteral("--seconds"), 10);
+    log(QStringLiteral("line edges: %1 CTS edges 2 to 200 ms apart, 20 DCD drops of 5 ms, 4 idle watchers for %2 s")
+            .arg(edges)
+            .arg(idleSeconds));
+    BenchWindow window(ChannelCount);
+    if (!report.check(QStringLiteral("all ports opened"), window.switchOn()))
+        return;
+    window.form().Timer1.start();
+    const Record::Record &record = window.form().record();
+    runEventLoopFor(std::chrono::milliseconds(500));
+
+    {
+        const qint64 cpuStart = watcherCpuNs();
+        const qint64 wallStart = monotonicNs();
+        runEventLoopFor(std::chrono::seconds(idleSeconds));
+        const double seconds = double(monotonicNs() - wallStart) / 1e9;
+        report.add(QStringLiteral("4 idle watchers: CPU time per second"), double(watcherCpuNs() - cpuStart) / 1e6 / seconds,
+                   QStringLiteral("ms/s"), 4, 0.05);
+    }
+
+    std::mt19937_64 random(27);
+    std::uniform_int_distribution<qint64> gapNs(2'000'000, 200'000'000);
+    std::vector<qint64> moments;
+    for (qint64 at = monotonicNs() + 100'000'000; qint64(moments.size()) < edges; at += gapNs(random))
+        moments.push_back(at);
+    quint64 before = record.lastSequence();
+    const std::vector<qint64> made =
+        moveAt(window.pty(1), moments, [](bool on) { return PtyRig::InputOverrides{.cts = on}; });
+    const std::vector<qint64> recorded = edgesOf(record, EventKind::Cts, before);
+    if (report.check(QStringLiteral("every CTS edge recorded once"), recorded.size() == made.size(),
+                     QStringLiteral("%1 of %2").arg(recorded.size()).arg(made.size()))) {
+        Samples error;
+        for (std::size_t i = 0; i < made.size(); ++i)
+            error.add(double(std::abs(recorded[i] - record.clock().fromSteadyNs(made[i]))) * 1000.0);
+        report.add(QStringLiteral("stamp error, median"), nsToMs(error.median()), QStringLiteral("ms"), 3, 0.2);
+        report.add(QStringLiteral("stamp error, p99"), nsToMs(error.percentile(99)), QStringLiteral("ms"), 3, 1);
+        report.add(QStringLiteral("stamp error, worst"), nsToMs(error.max()), QStringLiteral("ms"), 3);
+    }
+
+    PtyRig::forceInputs(window.pty(1), {.dcd = true});
+    runEventLoopFor(std::chrono::milliseconds(50));
+    moments.clear();
+    for (qint64 at = monotonicNs() + 100'000'000; moments.size() < 40; at += moments.size() % 2 ? 95'000'000 : 5'000'000)
+        moments.push_back(at);
+    before = record.lastSequence();
+    moveAt(window.pty(1), moments, [](bool on) { return PtyRig::InputOverrides{.dcd = !on}; });
+    const std::vector<qint64> dcd = edgesOf(record, EventKind::Dcd, before);
+    if (report.check(QStringLiteral("every DCD edge recorded once"), dcd.size() == moments.size(),
+                     QStringLiteral("%1 of %2").arg(dcd.size()).arg(moments.size()))) {
+        Samples drop;
+        for (std::size_t i = 0; i + 1 < dcd.size(); i += 2)
+            drop.add(double(dcd[i + 1] - dcd[i]) * 1000.0);
+        report.add(QStringLiteral("5 ms DCD drop as recorded, shortest"), nsToMs(drop.percentile(1)), QStringLiteral("ms"), 3);
+        report.add(QStringLiteral("5 ms DCD drop as recorded, longest"), nsToMs(drop.max()), QStringLiteral("ms"), 3, 5.5);
+    }
+}
+
+} // namespace Sernix::Bench
