@@ -90,7 +90,7 @@ void lineEdges(Report &report, const QStringList &arguments)
     log(QStringLiteral("line edges: %1 CTS edges 2 to 200 ms apart, 20 DCD drops of 5 ms, 4 idle watchers for %2 s")
             .arg(edges)
             .arg(idleSeconds));
-    BenchWindow window(ChannelCount);
+    BenchWindow window(Record::ChannelCount);
     if (!report.check(QStringLiteral("all ports opened"), window.switchOn()))
         return;
     window.form().Timer1.start();
