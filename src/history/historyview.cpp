@@ -387,16 +387,18 @@ void HistoryView::keyPressEvent(QKeyEvent *event)
     case Qt::Key_End:
         follow();
         return;
-    case Qt::Key_A:
-    case Qt::Key_B:
-        setMarker(event->key() == Qt::Key_A ? Marker::A : Marker::B,
-                  m_cursor.value_or(m_scale.timeAt(cursorX)));
-        return;
     case Qt::Key_Escape:
         chooseData(nullptr);
         placeCursor(std::nullopt);
         clearMarkers();
         return;
+    case Qt::Key_A:
+    case Qt::Key_B:
+        if (!control) {
+            setMarker(event->key() == Qt::Key_A ? Marker::A : Marker::B, m_cursor.value_or(m_scale.timeAt(cursorX)));
+            return;
+        }
+        [[fallthrough]]; // Ctrl+A and Ctrl+B are the window's
     default:
         QWidget::keyPressEvent(event);
         return;
