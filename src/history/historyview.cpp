@@ -137,26 +137,33 @@ void HistoryView::placeCursor(std::optional<qint64> time)
 void HistoryView::setMarker(Marker marker, qint64 time)
 {
     m_markers.set(marker, time);
-    placeMarkers();
-    Q_EMIT readOutChanged();
+    markersChanged();
 }
 
 void HistoryView::clearMarkers()
 {
     m_markers.clear();
+    markersChanged();
+}
+
+void HistoryView::markersChanged()
+{
+    const QString measured = ReadOut::markersText(m_record.clock(), m_markers);
+    for (const Marker marker : BothMarkers) {
+        m_markerLines.at(std::size_t(marker))
+            ->setAccessibleDescription(m_markers.time(marker) ? measured : QStringLiteral("not set"));
+    }
     placeMarkers();
     Q_EMIT readOutChanged();
 }
 
 void HistoryView::placeMarkers()
 {
-    const QString measured = ReadOut::markersText(m_record.clock(), m_markers);
     for (const Marker marker : BothMarkers) {
-        MarkerLine *line = m_markerLines.at(std::size_t(marker));
         const std::optional<qint64> time = m_markers.time(marker);
         const double x = time ? m_scale.x(*time) : -1;
-        line->place(x >= 0 && x <= m_scale.width() ? std::optional(LabelWidth + int(std::floor(x))) : std::nullopt);
-        line->setAccessibleDescription(time ? measured : QStringLiteral("not set"));
+        m_markerLines.at(std::size_t(marker))
+            ->place(x >= 0 && x <= m_scale.width() ? std::optional(LabelWidth + int(std::floor(x))) : std::nullopt);
     }
 }
 

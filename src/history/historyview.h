@@ -91,7 +91,8 @@ private:
     // The pointer's time, or that of the nearest event on the lane under it
     // within SnapPixels.
     qint64 snappedTime(QPoint position) const;
-    void placeMarkers();
+    void markersChanged(); // tell the markers' lines and the read-out
+    void placeMarkers();   // where the scale puts them
 
     const Record::Record &m_record;
     mutable ChannelStates m_states; // learns new events when asked

@@ -14,6 +14,7 @@ MarkerLine::MarkerLine(Marker marker, QWidget *lanes)
 {
     setObjectName(QStringLiteral("Marker") + markerName(marker));
     setAccessibleName(QStringLiteral("Marker ") + markerName(marker));
+    setAccessibleDescription(QStringLiteral("not set"));
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setFocusPolicy(Qt::NoFocus);
     hide();
