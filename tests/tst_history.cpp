@@ -4,8 +4,10 @@
 #include "controls/enablebox.h"
 #include "history/historyview.h"
 #include "history/historywindow.h"
+#include "history/readout.h"
 #include "record/recording.h"
 #include "serial/portcatalogue.h"
+#include "serial/steadyclock.h"
 
 #include <QContextMenuEvent>
 #include <QGroupBox>
@@ -56,6 +58,32 @@ QByteArray vcdBody(QByteArray text)
     text.remove(0, text.indexOf("$version"));
     return text.left(text.lastIndexOf('#'));
 }
+
+// A loop-back record (RTS raised at 20 ms and dropped at 30 ms, CTS following 1 ms later) on a
+// clock that stands at nowMs, drawn from 0 to 60 ms.
+struct LoopBackView
+{
+    explicit LoopBackView(qint64 nowMs)
+    {
+        steady.advanceMs(nowMs);
+        record.appendStatus(1, Kind::On, QStringLiteral("loopback"), {}, 1 * Ms);
+        for (int line = 0; line < Sernix::Record::LineCount; ++line)
+            record.appendLevel(1, Line(line), false, 2 * Ms);
+        for (const qint64 at : {20 * Ms, 30 * Ms}) {
+            record.appendLevel(1, Line::Rts, at == 20 * Ms, at);
+            record.appendLevel(1, Line::Cts, at == 20 * Ms, at + Ms);
+        }
+        view.resize(LaneLayout::LabelWidth + PlotWidth, LaneLayout::Height);
+        view.show();
+        if (!QTest::qWaitForWindowExposed(&view))
+            qFatal("the view was never shown");
+        view.setRange(0, Span);
+    }
+    MSCommLib::SteadyClock steady{MSCommLib::SteadyClock::Kind::Manual};
+    const Sernix::Record::Clock clock{steady, 0};
+    Sernix::Record::Record record{clock};
+    HistoryView view{record};
+};
 
 } // namespace
 
@@ -184,6 +212,62 @@ private Q_SLOTS:
             : y == -2           ? LaneLayout::levelY(channel, Lane(lane), false)
                                 : top + y;
         QCOMPARE(colourNear(image, {x, row}, colour, y < 0 ? 1 : 3), drawn);
+    }
+
+    void aClickedMarkerSnapsToTheLanesNearestEdge_data()
+    {
+        QTest::addColumn<int>("lane");
+        QTest::addColumn<int>("x"); // 100 us a pixel
+        QTest::addColumn<bool>("shift");
+        QTest::addColumn<qint64>("expected");
+        QTest::newRow("6 px before, RTS's edge not on the lane") << int(Lane::Cts) << 204 << false << 21 * Ms;
+        QTest::newRow("7 px before") << int(Lane::Cts) << 203 << false << 20'300LL;
+        QTest::newRow("6 px after") << int(Lane::Cts) << 216 << false << 21 * Ms;
+        QTest::newRow("B, shift") << int(Lane::Rts) << 296 << true << 30 * Ms;
+    }
+    void aClickedMarkerSnapsToTheLanesNearestEdge()
+    {
+        QFETCH(int, lane);
+        QFETCH(int, x);
+        QFETCH(bool, shift);
+        QFETCH(qint64, expected);
+        LoopBackView loopBack(100);
+        QTest::mouseClick(&loopBack.view, Qt::LeftButton, shift ? Qt::ShiftModifier : Qt::ControlModifier,
+                          {LaneLayout::LabelWidth + x, LaneLayout::laneTop(1, Lane(lane)) + 9});
+        QCOMPARE(loopBack.view.markers().time(shift ? Marker::B : Marker::A).value_or(-1), expected);
+    }
+
+    void durationsInTheUnitThatFits()
+    {
+        const std::pair<qint64, QString> rows[] = {{999, QStringLiteral("999 \u00b5s")},
+                                                   {1000, QStringLiteral("1.000 ms")},
+                                                   {1'000'000, QStringLiteral("1.000 s")},
+                                                   {-1'500, QStringLiteral("\u22121.500 ms")}};
+        for (const auto &[microseconds, text] : rows)
+            QCOMPARE(ReadOut::durationText(microseconds), text);
+    }
+
+    void markersReadTheLevelsAndStayAtTheirTimesWhileFollowing()
+    {
+        LoopBackView loopBack(50);
+        HistoryView &view = loopBack.view;
+        view.follow();
+        view.placeCursor(20 * Ms);
+        QTest::keyClick(&view, Qt::Key_A);
+        view.placeCursor(21 * Ms);
+        QTest::keyClick(&view, Qt::Key_B);
+        const QString lows = QStringLiteral("At %1: COM1 DCD 0 DSR 0 CTS %2 RI 0 DTR 0 RTS 1");
+        QVERIFY2(view.readOut().contains(lows.arg(u"A", u"0")), qPrintable(view.readOut()));
+        QVERIFY2(view.readOut().contains(lows.arg(u"B", u"1")), qPrintable(view.readOut()));
+        auto *a = view.findChild<QWidget *>(QStringLiteral("MarkerA"));
+        QVERIFY(a->accessibleDescription().contains(QStringLiteral("\u0394t 1.000 ms")));
+        // The present moves 10 ms, 100 pixels: the markers go with their times.
+        for (const int x : {300, 200}) {
+            QCOMPARE(a->geometry().center().x(), LaneLayout::LabelWidth + x);
+            QVERIFY(a->isVisibleTo(&view));
+            loopBack.steady.advanceMs(10);
+            view.refresh();
+        }
     }
 
     void savesWhatRecordingWouldHaveWritten_data()

@@ -1,15 +1,18 @@
 // SPDX-License-Identifier: LicenseRef-Draventa-freeware
 #include "historyview.h"
 
+#include "markerline.h"
 #include "readout.h"
 
 #include <QKeyEvent>
 #include <QPainter>
+#include <QStringList>
 #include <QToolTip>
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 namespace Sernix::History {
 
@@ -51,6 +54,8 @@ HistoryView::HistoryView(const Record::Record &record, QWidget *parent)
     m_scale.setRange(m_record.now() - OpeningSpan, m_record.now());
     m_refresh.setInterval(RefreshIntervalMs);
     connect(&m_refresh, &QTimer::timeout, this, &HistoryView::refresh);
+    for (const Marker marker : BothMarkers)
+        m_markerLines.at(std::size_t(marker)) = new MarkerLine(marker, this);
 }
 
 QSize HistoryView::sizeHint() const
@@ -95,6 +100,7 @@ void HistoryView::refresh()
 void HistoryView::changed()
 {
     update();
+    placeMarkers();
     Q_EMIT viewChanged();
     Q_EMIT readOutChanged();
 }
@@ -128,6 +134,55 @@ void HistoryView::placeCursor(std::optional<qint64> time)
     Q_EMIT readOutChanged();
 }
 
+void HistoryView::setMarker(Marker marker, qint64 time)
+{
+    m_markers.set(marker, time);
+    markersChanged();
+}
+
+void HistoryView::clearMarkers()
+{
+    m_markers.clear();
+    markersChanged();
+}
+
+void HistoryView::markersChanged()
+{
+    const QString measured = ReadOut::markersText(m_record.clock(), m_markers);
+    for (const Marker marker : BothMarkers) {
+        m_markerLines.at(std::size_t(marker))
+            ->setAccessibleDescription(m_markers.time(marker) ? measured : QStringLiteral("not set"));
+    }
+    placeMarkers();
+    Q_EMIT readOutChanged();
+}
+
+void HistoryView::placeMarkers()
+{
+    for (const Marker marker : BothMarkers) {
+        const std::optional<qint64> time = m_markers.time(marker);
+        const double x = time ? m_scale.x(*time) : -1;
+        m_markerLines.at(std::size_t(marker))
+            ->place(x >= 0 && x <= m_scale.width() ? std::optional(LabelWidth + int(std::floor(x))) : std::nullopt);
+    }
+}
+
+qint64 HistoryView::snappedTime(QPoint position) const
+{
+    const qint64 time = m_scale.timeAt(position.x() - LabelWidth);
+    const std::optional<LanePlace> lane = LaneLayout::laneAt(position.y());
+    if (!lane)
+        return time;
+    const auto reach = qint64(std::ceil(SnapPixels * m_scale.microsecondsPerPixel()));
+    const Category category = dataKindOf(lane->lane) ? Category::Data : Category::Lines;
+    std::vector<qint64> edges;
+    for (const Event &event : m_record.range(category, time - reach, time + reach + 1)) {
+        if (matches(event, *lane))
+            edges.push_back(event.time);
+    }
+    return snapToEdge(edges, time, m_scale.microsecondsPerPixel());
+}
+
 void HistoryView::selectLane(LanePlace lane)
 {
     m_selected = lane;
@@ -138,15 +193,25 @@ void HistoryView::selectLane(LanePlace lane)
 
 QString HistoryView::readOut() const
 {
-    if (!m_cursor)
-        return QStringLiteral("Point at the lanes, or press Shift+Left or Shift+Right, to read the levels at a time");
-    QString text = QStringLiteral("%1 (%2)   %3")
-                       .arg(ReadOut::timeText(m_record.clock(), *m_cursor),
-                            ReadOut::utcOffsetText(ReadOut::localTime(m_record.clock(), *m_cursor)),
-                            ReadOut::levelsText(m_states.at(*m_cursor + 1)));
+    QStringList lines;
+    if (!m_cursor) {
+        lines << QStringLiteral("Point at the lanes, or press Shift+Left or Shift+Right, to read the levels at a time");
+    } else {
+        lines << QStringLiteral("%1 (%2)   %3")
+                     .arg(ReadOut::timeText(m_record.clock(), *m_cursor),
+                          ReadOut::utcOffsetText(ReadOut::localTime(m_record.clock(), *m_cursor)),
+                          ReadOut::levelsText(m_states.at(*m_cursor + 1)));
+    }
     if (const Event *data = chosenData())
-        text += QLatin1Char('\n') + ReadOut::dataText(m_record, *data);
-    return text;
+        lines << ReadOut::dataText(m_record, *data);
+    if (m_markers.any())
+        lines << ReadOut::markersText(m_record.clock(), m_markers);
+    // At a marker on an edge, the level that edge set.
+    for (const Marker marker : BothMarkers) {
+        if (const std::optional<qint64> time = m_markers.time(marker))
+            lines << QStringLiteral("At %1: %2").arg(markerName(marker), ReadOut::levelsText(m_states.at(*time + 1)));
+    }
+    return lines.join(QLatin1Char('\n'));
 }
 
 const Event *HistoryView::chosenData() const
@@ -189,6 +254,7 @@ void HistoryView::resizeEvent(QResizeEvent *)
     m_scale.setWidth(std::max(1, width() - LabelWidth));
     if (m_following)
         m_scale.showUntil(m_record.now());
+    placeMarkers();
     Q_EMIT viewChanged();
 }
 
@@ -211,8 +277,14 @@ void HistoryView::wheelEvent(QWheelEvent *event)
 
 void HistoryView::mousePressEvent(QMouseEvent *event)
 {
-    if (event->button() == Qt::LeftButton)
-        m_dragX = int(event->position().x());
+    const QPoint position = event->position().toPoint();
+    const Qt::KeyboardModifiers modifiers = event->modifiers();
+    if (event->button() == Qt::LeftButton && position.x() >= LabelWidth
+        && (modifiers & (Qt::ControlModifier | Qt::ShiftModifier))) {
+        setMarker(modifiers & Qt::ControlModifier ? Marker::A : Marker::B, snappedTime(position));
+    } else if (event->button() == Qt::LeftButton) {
+        m_dragX = position.x();
+    }
     setFocus(Qt::MouseFocusReason);
 }
 
@@ -325,7 +397,15 @@ void HistoryView::keyPressEvent(QKeyEvent *event)
     case Qt::Key_Escape:
         chooseData(nullptr);
         placeCursor(std::nullopt);
+        clearMarkers();
         return;
+    case Qt::Key_A:
+    case Qt::Key_B:
+        if (!control) {
+            setMarker(event->key() == Qt::Key_A ? Marker::A : Marker::B, m_cursor.value_or(m_scale.timeAt(cursorX)));
+            return;
+        }
+        [[fallthrough]]; // Ctrl+A and Ctrl+B are the window's
     default:
         QWidget::keyPressEvent(event);
         return;

@@ -4,19 +4,25 @@
 #include "channelstates.h"
 #include "lanelayout.h"
 #include "lanepainter.h"
+#include "markers.h"
 #include "timescale.h"
 
 #include <QTimer>
 #include <QWidget>
 
+#include <array>
 #include <optional>
 
 namespace Sernix::History {
 
+class MarkerLine;
+
 // The lanes of the four channels on one time line, and everything one does
 // with them: zoom (wheel, + and -), pan (drag, arrow keys), follow the
 // present (End), and a cursor (mouse, or Shift and Ctrl with the arrow keys)
-// whose time, line levels and data block it points at are read out.
+// whose time, line levels and data block it points at are read out; two
+// markers, A and B (the keys A and B at the cursor, or Ctrl+click and
+// Shift+click onto the nearest edge), read out with the time between them.
 //
 // It repaints only when something new is in view, at most once per refresh
 // interval, and learns what is new by asking the record then: the record's
@@ -38,9 +44,13 @@ public:
     std::optional<qint64> cursorTime() const { return m_cursor; }
     LanePlace selectedLane() const { return m_selected; }
     void selectLane(LanePlace lane);
+    const Markers &markers() const { return m_markers; }
+    void setMarker(Marker marker, qint64 time);
+    void clearMarkers();
 
-    // The cursor's time and every line's level there, and the data block
-    // pointed at or chosen, one line each.
+    // The cursor's time and every line's level there, the data block
+    // pointed at or chosen, and the markers' times, the time between them
+    // and the levels at each, one line each.
     QString readOut() const;
 
     // Takes in what is new; repaints when any of it is in view.
@@ -78,6 +88,11 @@ private:
     void keepCursorInView();
     void chooseData(const Record::Event *event);
     const Record::Event *chosenData() const;
+    // The pointer's time, or that of the nearest event on the lane under it
+    // within SnapPixels.
+    qint64 snappedTime(QPoint position) const;
+    void markersChanged(); // tell the markers' lines and the read-out
+    void placeMarkers();   // where the scale puts them
 
     const Record::Record &m_record;
     mutable ChannelStates m_states; // learns new events when asked
@@ -91,6 +106,8 @@ private:
     // are never held by address, the record drops its oldest.
     std::optional<std::pair<qint64, quint64>> m_data;
     std::optional<int> m_dragX;
+    Markers m_markers;
+    std::array<MarkerLine *, 2> m_markerLines{};
     quint64 m_seen = 0;
     qint64 m_shownNow = 0;
 };

@@ -74,9 +74,11 @@ HistoryWindow::HistoryWindow(const Record::Record &record, Record::Recordings &r
     m_status->setObjectName(QStringLiteral("HistoryStatus"));
     m_status->setWordWrap(true);
     auto *keys = new QLabel(
-        QStringLiteral("Wheel or + and \u2212: zoom.  Drag or Left and Right: pan.  End: follow the present, "
-                       "Home: the start.  Up, Down, Page Up, Page Down: choose a lane.  Shift+Left/Right: move the "
-                       "cursor, Ctrl+Left/Right: to the lane's previous or next event."),
+        QStringLiteral(
+            "Wheel or + and \u2212: zoom.  Drag or Left and Right: pan.  End: follow the present, "
+            "Home: the start.  Up, Down, Page Up, Page Down: choose a lane.  Shift+Left/Right: move the "
+            "cursor, Ctrl+Left/Right: to the lane's previous or next event.  A and B: set a marker at the cursor; "
+            "Ctrl+click (A) or Shift+click (B): on the nearest edge of the lane; Esc: clear."),
         this);
     keys->setWordWrap(true);
     m_save = new QPushButton(QStringLiteral("Save\u2026"), this);

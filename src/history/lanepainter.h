@@ -23,6 +23,8 @@ inline constexpr QRgb Off = 0xff9a9a9a;
 inline constexpr QRgb Lost = 0xffe04848;
 inline constexpr QRgb NotHeld = 0xffc8b070;
 inline constexpr QRgb Text = 0xff202020;
+inline constexpr QRgb MarkerA = 0xffc2185b;
+inline constexpr QRgb MarkerB = 0xff00897b;
 } // namespace LaneColours
 
 // Draws the four channels' lanes for the stretch of time a scale shows:

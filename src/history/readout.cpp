@@ -19,6 +19,36 @@ QString timeText(const Record::Clock &clock, qint64 time)
     return localTime(clock, time).toString(QStringLiteral("HH:mm:ss.zzz"));
 }
 
+QString preciseTimeText(const Record::Clock &clock, qint64 time)
+{
+    return timeText(clock, time) + QStringLiteral("%1").arg(std::abs(time % 1000), 3, 10, QLatin1Char('0'));
+}
+
+QString durationText(qint64 microseconds)
+{
+    // Whole microseconds below a millisecond, then three decimals: every
+    // digit shown is one the record holds, up to a second.
+    const qint64 size = std::abs(microseconds);
+    const QString sign = microseconds < 0 ? QStringLiteral("\u2212") : QString();
+    if (size < 1000)
+        return sign + QStringLiteral("%1 \u00b5s").arg(size);
+    if (size < 1'000'000)
+        return sign + QStringLiteral("%1 ms").arg(double(size) / 1e3, 0, 'f', 3);
+    return sign + QStringLiteral("%1 s").arg(double(size) / 1e6, 0, 'f', 3);
+}
+
+QString markersText(const Record::Clock &clock, const Markers &markers)
+{
+    QStringList parts;
+    for (const Marker marker : BothMarkers) {
+        if (const std::optional<qint64> time = markers.time(marker))
+            parts << markerName(marker) + QLatin1Char(' ') + preciseTimeText(clock, *time);
+    }
+    if (const std::optional<qint64> delta = markers.delta())
+        parts << QStringLiteral("\u0394t ") + durationText(*delta);
+    return parts.join(QStringLiteral("   "));
+}
+
 QString utcOffsetText(const QDateTime &local)
 {
     const int offset = local.offsetFromUtc();

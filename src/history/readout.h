@@ -2,6 +2,7 @@
 #pragma once
 
 #include "channelstates.h"
+#include "markers.h"
 
 #include <QDateTime>
 #include <QString>
@@ -12,6 +13,12 @@ namespace Sernix::History::ReadOut {
 QDateTime localTime(const Record::Clock &clock, qint64 time);
 QString timeText(const Record::Clock &clock, qint64 time); // "14:03:05.123"
 QString utcOffsetText(const QDateTime &local);             // "UTC+01:00"
+// To the record's microsecond: "14:03:05.123456".
+QString preciseTimeText(const Record::Clock &clock, qint64 time);
+// A span in the unit that fits it: "734 \u00b5s", "12.345 ms", "3.250 s".
+QString durationText(qint64 microseconds);
+// "A 14:03:05.123456   B 14:03:05.135801   \u0394t 12.345 ms", of the markers set.
+QString markersText(const Record::Clock &clock, const Markers &markers);
 
 // "COM1 DCD 1 DSR 0 ... · COM2 off · COM3 lost", what a cursor reads.
 QString levelsText(const ChannelsAt &channels);
