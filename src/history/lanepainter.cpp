@@ -76,7 +76,7 @@ public:
             return;
         case EventKind::Pulse:
             mark(event.channel, laneOf(event.line), column, LaneColours::Pulse,
-                 QStringLiteral("\u00d7") + QString::number(event.count));
+                 QStringLiteral("\u00d7") + Record::pulseCountText(event.count));
             return;
         case EventKind::Framing:
         case EventKind::Parity:

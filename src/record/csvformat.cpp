@@ -63,7 +63,7 @@ QString CsvFormat::valueText(const Record &record, const Event &event)
 QString CsvFormat::detailText(const Record &record, const Event &event)
 {
     if (event.kind == EventKind::Pulse)
-        return event.count == 0 ? QStringLiteral("?") : QString::number(event.count);
+        return pulseCountText(event.count);
     return record.text(event.detail);
 }
 

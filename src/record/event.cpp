@@ -57,6 +57,11 @@ QString lineName(Line line)
     return eventName(levelEvent(line));
 }
 
+QString pulseCountText(quint32 count)
+{
+    return count == 0 ? QStringLiteral("?") : QString::number(count);
+}
+
 bool isError(EventKind kind)
 {
     return kind >= EventKind::Framing && kind <= EventKind::Break;

@@ -76,6 +76,7 @@ Category categoryOf(EventKind kind);
 std::optional<Line> lineOf(EventKind kind); // the line a level event is about
 EventKind levelEvent(Line line);
 QString lineName(Line line);  // "DCD" .. "RTS"
+QString pulseCountText(quint32 count); // "2", or "?" where the driver keeps no count
 bool isError(EventKind kind); // framing, parity, overrun, break
 
 // Whether a channel's lines could be seen at some moment.
