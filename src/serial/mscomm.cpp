@@ -66,6 +66,7 @@ void MSComm::setDeviceName(const QString &deviceName)
     m_deviceName = deviceName.isEmpty() ? defaultDeviceName(m_commPort) : deviceName;
     m_port = createPortBackend(m_deviceName, m_clock);
     m_port->setLossHandler([this](const QString &reason, DeviceState whileAway) { onDeviceLost(reason, whileAway); });
+    m_port->setArrivalHandler([this](const QByteArray &bytes) { Q_EMIT dataReceived(bytes); });
     m_lastOpenFailure.clear();
 }
 
@@ -231,10 +232,8 @@ QString MSComm::Input()
     if (isLost())
         return {};
     try {
-        const QByteArray bytes = m_port->readAll();
-        if (!bytes.isEmpty())
-            Q_EMIT dataReceived(bytes);
-        return QString::fromLatin1(bytes);
+        // Told as they arrived (dataReceived); the look takes them all at once.
+        return QString::fromLatin1(m_port->readAll());
     } catch (const CommError &) {
         if (isLost())
             return {}; // it went away during this read

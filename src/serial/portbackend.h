@@ -62,6 +62,9 @@ public:
     // Told why the device went, and what the port does meanwhile: waits
     // for the device (Lost), or reconnects to it (Reconnecting).
     using LossHandler = std::function<void(const QString &reason, DeviceState whileAway)>;
+    // Told the bytes of each read as the port hands them to the program,
+    // before readAll() returns them; every byte is told once.
+    using ArrivalHandler = std::function<void(const QByteArray &bytes)>;
 
     virtual ~PortBackend() = default;
 
@@ -69,6 +72,7 @@ public:
     // then on the port is lost: nothing may be asked of it but
     // lookForReturn() and close().
     void setLossHandler(LossHandler handler) { m_lossHandler = std::move(handler); }
+    void setArrivalHandler(ArrivalHandler handler) { m_arrivalHandler = std::move(handler); }
 
     // Opens with the given format and flow control; on failure the port
     // stays closed and the CommError says why, naming the device.
@@ -113,9 +117,15 @@ protected:
         if (m_lossHandler)
             m_lossHandler(reason, whileAway);
     }
+    void reportArrival(const QByteArray &bytes) const
+    {
+        if (m_arrivalHandler && !bytes.isEmpty())
+            m_arrivalHandler(bytes);
+    }
 
 private:
     LossHandler m_lossHandler;
+    ArrivalHandler m_arrivalHandler;
 };
 
 // The device name that selects the simulated loop-back plug instead of a device.

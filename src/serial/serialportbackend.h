@@ -44,9 +44,12 @@ private:
     [[noreturn]] void fail(const QString &what) const;
     void onErrorOccurred(QSerialPort::SerialPortError error);
     void fetchPendingInput();
+    void takeArrived();
 
     const QString m_deviceName;
     QSerialPort m_port;
+    // Taken from Qt as it arrives and told, kept until the next readAll().
+    QByteArray m_received;
     State m_state = State::Closed;
     // Tells a release scheduled for a lost device apart from a later opening.
     quint64 m_openingCount = 0;
