@@ -4,6 +4,8 @@
 #include "controls/enablebox.h"
 #include "history/historyview.h"
 #include "history/historywindow.h"
+#include "history/trafficmodel.h"
+#include "history/trafficwindow.h"
 #include "record/recording.h"
 #include "serial/portcatalogue.h"
 
@@ -14,6 +16,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -75,21 +78,26 @@ private Q_SLOTS:
         QTest::addColumn<int>("channel");
         QTest::addColumn<bool>("fromPanel"); // else the enable box; 0: the shortcut
         QTest::addColumn<bool>("ticked");
-        QTest::newRow("Ctrl+H") << 0 << false << false;
-        QTest::newRow("Com1 box, off") << 1 << false << false;
-        QTest::newRow("Com3 box, on") << 3 << false << true;
-        QTest::newRow("COM 4 panel, off") << 4 << true << false;
-        QTest::newRow("COM 2 panel, on") << 2 << true << true;
+        QTest::addColumn<QString>("window");
+        QTest::newRow("Ctrl+H") << 0 << false << false << "History";
+        QTest::newRow("Com1 box, off") << 1 << false << false << "History";
+        QTest::newRow("Com3 box, on") << 3 << false << true << "History";
+        QTest::newRow("COM 4 panel, off") << 4 << true << false << "History";
+        QTest::newRow("COM 2 panel, on") << 2 << true << true << "History";
+        QTest::newRow("Ctrl+T") << 0 << false << false << "Traffic";
+        QTest::newRow("Com3 box, traffic") << 3 << false << true << "Traffic";
+        QTest::newRow("COM 2 panel, traffic") << 2 << true << false << "Traffic";
     }
     void opensFromEachMenuAndTheShortcut()
     {
         QFETCH(int, channel);
         QFETCH(bool, fromPanel);
         QFETCH(bool, ticked);
+        QFETCH(QString, window);
         Form1 &form = open({"loopback", "loopback", "loopback", "loopback"});
         if (channel == 0) {
             QVERIFY(QTest::qWaitForWindowActive(&form));
-            QTest::keyClick(&form, Qt::Key_H, Qt::ControlModifier);
+            QTest::keyClick(&form, window == "Traffic" ? Qt::Key_T : Qt::Key_H, Qt::ControlModifier);
             channel = 1;
         } else {
             const ChannelControls &controls = form.channel(channel);
@@ -101,22 +109,29 @@ private Q_SLOTS:
             QApplication::sendEvent(target, &event);
             auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
             QVERIFY(menu);
-            QAction *history = menu->actions().constLast();
-            QCOMPARE(history->text(), QStringLiteral("History\u2026"));
-            QVERIFY(history->isEnabled());
-            history->trigger();
+            const QList<QAction *> actions = menu->actions();
+            QCOMPARE(actions.at(actions.size() - 2)->text() + actions.constLast()->text(),
+                     QStringLiteral("History\u2026Traffic\u2026"));
+            actions.at(actions.size() - (window == "Traffic" ? 1 : 2))->trigger();
             menu->close();
         }
-        auto *window = form.findChild<HistoryWindow *>(QStringLiteral("History"));
-        QVERIFY(window);
-        QTRY_VERIFY(window->isVisible());
-        QCOMPARE(window->view().selectedLane().channel, channel);
+        if (window == "Traffic") {
+            auto *traffic = form.findChild<TrafficWindow *>(window);
+            QTRY_VERIFY(traffic && traffic->isVisible());
+            QCOMPARE(traffic->table().accessibleName(), QStringLiteral("Traffic rows"));
+            QCOMPARE(traffic->model().headerData(TrafficModel::Delta, Qt::Horizontal), QStringLiteral("\u0394t"));
+            return;
+        }
+        auto *history = form.findChild<HistoryWindow *>(window);
+        QVERIFY(history);
+        QTRY_VERIFY(history->isVisible());
+        QCOMPARE(history->view().selectedLane().channel, channel);
         // The channel's header row is at the top of what the lanes show, or as near as scrolling goes.
-        auto *lanes = named<QScrollArea>(window, QStringLiteral("HistoryLanes"));
+        auto *lanes = named<QScrollArea>(history, QStringLiteral("HistoryLanes"));
         QCOMPARE(lanes->verticalScrollBar()->value(),
                  std::min(LaneLayout::channelTop(channel), lanes->verticalScrollBar()->maximum()));
         // A screen reader can tell every part of the window by its name.
-        for (const QWidget *part : window->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
+        for (const QWidget *part : history->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
             QVERIFY2(!part->accessibleName().isEmpty() || !part->isVisible(), qPrintable(part->objectName()));
     }
 
@@ -184,6 +199,64 @@ private Q_SLOTS:
             : y == -2           ? LaneLayout::levelY(channel, Lane(lane), false)
                                 : top + y;
         QCOMPARE(colourNear(image, {x, row}, colour, y < 0 ? 1 : 3), drawn);
+    }
+
+    // Each word of a script: channel, R(eceived) T(sent) F(raming error) O(n at 115,200 baud), time in us, bytes.
+    void trafficRowsAreChunksCutByGapsAndSize_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<int>("channels");
+        QTest::addColumn<double>("gapMs");
+        QTest::addColumn<QString>("rows");
+        QTest::newRow("idle less than 3.5 characters once the bytes' wire time is taken off")
+            << "1R10000:ab 1R15500:cd" << 0xf << 0.0 << "COM1 RX abcd";
+        QTest::newRow("idle longer") << "1R10000:ab 1R16000:cd" << 0xf << 0.0 << "COM1 RX ab|+6.000 ms COM1 RX cd";
+        QTest::newRow("16 bytes at most, across reads")
+            << "1R10000:0123456789 1R10100:abcdefghij" << 0xf << 0.0
+            << "COM1 RX 0123456789abcdef|+0.100 ms COM1 RX ghij";
+        QTest::newRow("fast line: 1.75 ms at least")
+            << "1O0: 1R10000:a 1R11500:b 1R14000:c" << 0xf << 0.0
+            << "COM1 on loopback 115200,n,8,1 comNone|+10.000 ms COM1 RX ab|+4.000 ms COM1 RX c";
+        QTest::newRow("channels and directions apart, in time order")
+            << "1R10000:ab 2R10500:xy 1T11000:zz 1R11500:cd" << 0xf << 0.0
+            << "COM1 RX abcd|+0.500 ms COM2 RX xy|+0.500 ms COM1 TX zz";
+        QTest::newRow("only the channels chosen") << "1R10000:ab 2R10500:xy" << 0x2 << 0.0 << "COM2 RX xy";
+        QTest::newRow("an error between chunks") << "1R10000:a\r 1F15000: 1R30000:\x1b\u00ff" << 0xf << 0.0
+                                                 << "COM1 RX a\u240d|+5.000 ms COM1 framing 1 between the chunks "
+                                                    "around it|+15.000 ms COM1 RX \u241b\u00b7";
+        QTest::newRow("a gap set in the view") << "1R10000:ab 1R20000:cd" << 0xf << 20.0 << "COM1 RX abcd";
+    }
+    void trafficRowsAreChunksCutByGapsAndSize()
+    {
+        QFETCH(QString, script);
+        QFETCH(int, channels);
+        QFETCH(double, gapMs);
+        Sernix::Record::Record record;
+        for (const QString &word : script.split(u' ')) {
+            const int channel = word.at(0).digitValue();
+            const qint64 time = word.mid(2).section(u':', 0, 0).toLongLong();
+            const QByteArray bytes = word.section(u':', 1).toLatin1();
+            const char kind = word.at(1).toLatin1();
+            if (kind == 'O')
+                record.appendStatus(channel, Kind::On, "loopback", "115200,n,8,1  comNone", time);
+            else if (kind == 'F')
+                record.appendError(channel, Kind::Framing, 1, time);
+            else
+                record.appendData(channel, kind == 'T' ? Kind::Sent : Kind::Received, bytes, time);
+        }
+        TrafficModel model(record);
+        model.setOptions({.channels = quint8(channels), .fixedGapNs = qint64(gapMs * 1e6)});
+        QStringList shown;
+        for (int row = 0; row < model.rowCount(); ++row) {
+            QString line;
+            for (int column : {TrafficModel::Delta, TrafficModel::Channel, TrafficModel::Direction, TrafficModel::Hex,
+                               TrafficModel::Text}) {
+                if (column != TrafficModel::Hex || !model.row(row).isData) // data's hex round-trips elsewhere
+                    line += u' ' + model.index(row, column).data().toString();
+            }
+            shown << line.simplified();
+        }
+        QTEST(shown.join(u'|'), "rows");
     }
 
     void savesWhatRecordingWouldHaveWritten_data()

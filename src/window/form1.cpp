@@ -18,6 +18,7 @@
 #include "controls/linebutton.h"
 #include "controls/multilinetextbox.h"
 #include "history/historywindow.h"
+#include "history/trafficwindow.h"
 
 #include <QComboBox>
 #include <QDate>
@@ -110,9 +111,12 @@ void Form1::attachDeviceMenus()
     for (const ChannelControls &controls : m_controls.channels) {
         auto *menu = new DeviceMenu(controls, m_controls.channels, this);
         connect(menu, &DeviceMenu::historyRequested, this, &Form1::showHistory);
+        connect(menu, &DeviceMenu::trafficRequested, this, &Form1::showTraffic);
     }
     auto *history = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_H), this);
     connect(history, &QShortcut::activated, this, [this] { showHistory(1); });
+    auto *traffic = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_T), this);
+    connect(traffic, &QShortcut::activated, this, [this] { showTraffic(1); });
 }
 
 void Form1::showHistory(int channel)
@@ -120,6 +124,13 @@ void Form1::showHistory(int channel)
     if (!m_history)
         m_history = new Sernix::History::HistoryWindow(m_record, m_recordings, this);
     m_history->showChannel(channel);
+}
+
+void Form1::showTraffic(int channel)
+{
+    if (!m_traffic)
+        m_traffic = new Sernix::History::TrafficWindow(m_record, this);
+    m_traffic->showChannel(channel);
 }
 
 void Form1::attachRecord()
