@@ -9,9 +9,12 @@
 #include "record/recording.h"
 #include "serial/portcatalogue.h"
 
+#include <QClipboard>
+#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollArea>
@@ -21,6 +24,7 @@
 #include <QtTest>
 
 #include <memory>
+#include <numeric>
 
 using namespace Sernix::Controls;
 using namespace Sernix::Rig;
@@ -257,6 +261,53 @@ private Q_SLOTS:
             shown << line.simplified();
         }
         QTEST(shown.join(u'|'), "rows");
+    }
+
+    // Every byte value in chunks of 16, an error row, and "ab\r" "\nxy" apart by more than the gap.
+    void trafficCopiesSavesAndFindsEveryByte_data()
+    {
+        QTest::addColumn<QString>("sought");
+        QTest::addColumn<bool>("hex");
+        QTest::addColumn<bool>("forward");
+        QTest::addColumn<QByteArray>("found"); // the bytes of the row selected
+        QTest::newRow("hex across two chunks") << "0d 0a" << true << true << QByteArray("ab\r");
+        QTest::newRow("one byte, backwards") << "ff" << true << false << QByteArray::fromHex("f0f1f2f3f4f5f6f7f8f9fafbfcfdfeff");
+        QTest::newRow("text") << "xy" << false << true << QByteArray::fromHex("707172737475767778797a7b7c7d7e7f");
+        QTest::newRow("not hex") << "0d 0" << true << true << QByteArray();
+    }
+    void trafficCopiesSavesAndFindsEveryByte()
+    {
+        QByteArray every(256, '\0');
+        std::iota(every.begin(), every.end(), char(0));
+        Sernix::Record::Record record;
+        record.appendData(2, Kind::Received, every, 10 * Ms);
+        record.appendError(2, Kind::Framing, 1, 20 * Ms);
+        record.appendData(2, Kind::Received, "ab\r", 30 * Ms);
+        record.appendData(2, Kind::Received, "\nxy", 40 * Ms);
+        TrafficWindow window(record);
+        window.table().selectAll();
+        window.copy(TrafficWindow::CopyAs::Hex);
+        QCOMPARE(QByteArray::fromHex(QGuiApplication::clipboard()->text().toLatin1()), every + "ab\r\nxy");
+        QTemporaryDir dir;
+        window.setPathChooser([&dir](QWidget *) { return dir.filePath("t.csv"); });
+        window.save();
+        const QList<QByteArray> lines = contents(dir.filePath("t.csv")).split('\n');
+        QByteArray saved;
+        for (const QByteArray &line : lines.mid(1))
+            saved += QByteArray::fromHex(line.split(',').value(3));
+        QCOMPARE(lines.first() + lines.at(2).split(',').value(2), QByteArray("time,channel,event,value,text\rframing"));
+        QCOMPARE(saved, every + QByteArray::fromHex("01") + "ab\r\nxy"); // the error's count is its value
+
+        QFETCH(QString, sought);
+        named<QLineEdit>(&window, QStringLiteral("TrafficFind"))->setText(sought);
+        QFETCH(bool, hex);
+        named<QComboBox>(&window, QStringLiteral("TrafficFindAs"))->setCurrentIndex(hex ? 1 : 0);
+        window.table().clearSelection();
+        window.table().setCurrentIndex({});
+        QFETCH(bool, forward);
+        window.findNext(forward);
+        const QModelIndexList selected = window.table().selectionModel()->selectedRows();
+        QTEST(selected.isEmpty() ? QByteArray() : window.model().bytes(selected.first().row()), "found");
     }
 
     void savesWhatRecordingWouldHaveWritten_data()
