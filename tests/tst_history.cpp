@@ -215,9 +215,8 @@ private Q_SLOTS:
         QTest::newRow("idle less than 3.5 characters once the bytes' wire time is taken off")
             << "1R10000:ab 1R15500:cd" << 0xf << 0.0 << "COM1 RX abcd";
         QTest::newRow("idle longer") << "1R10000:ab 1R16000:cd" << 0xf << 0.0 << "COM1 RX ab|+6.000 ms COM1 RX cd";
-        QTest::newRow("16 bytes at most, across reads")
-            << "1R10000:0123456789 1R10100:abcdefghij" << 0xf << 0.0
-            << "COM1 RX 0123456789abcdef|+0.100 ms COM1 RX ghij";
+        QTest::newRow("16 bytes at most, across reads") << "1R10000:0123456789 1R10100:abcdefghij" << 0xf << 0.0
+                                                        << "COM1 RX 0123456789abcdef|+0.100 ms COM1 RX ghij";
         QTest::newRow("fast line: 1.75 ms at least")
             << "1O0: 1R10000:a 1R11500:b 1R14000:c" << 0xf << 0.0
             << "COM1 on loopback 115200,n,8,1 comNone|+10.000 ms COM1 RX ab|+4.000 ms COM1 RX c";
@@ -271,7 +270,8 @@ private Q_SLOTS:
         QTest::addColumn<bool>("forward");
         QTest::addColumn<QByteArray>("found"); // the bytes of the row selected
         QTest::newRow("hex across two chunks") << "0d 0a" << true << true << QByteArray("ab\r");
-        QTest::newRow("one byte, backwards") << "ff" << true << false << QByteArray::fromHex("f0f1f2f3f4f5f6f7f8f9fafbfcfdfeff");
+        QTest::newRow("one byte, backwards")
+            << "ff" << true << false << QByteArray::fromHex("f0f1f2f3f4f5f6f7f8f9fafbfcfdfeff");
         QTest::newRow("text") << "xy" << false << true << QByteArray::fromHex("707172737475767778797a7b7c7d7e7f");
         QTest::newRow("not hex") << "0d 0" << true << true << QByteArray();
     }

@@ -253,7 +253,8 @@ QVariant TrafficModel::data(const QModelIndex &index, int role) const
     switch (index.column()) {
     case Time: {
         const QDateTime wall = m_record.clock().wallTime(found.time).toLocalTime();
-        return wall.toString(QStringLiteral("HH:mm:ss.zzz")) + QString::number(found.time % 1000).rightJustified(3, u'0');
+        return wall.toString(QStringLiteral("HH:mm:ss.zzz"))
+            + QString::number(found.time % 1000).rightJustified(3, u'0');
     }
     case Delta:
         return found.previousTime < 0 ? QString() : deltaText(found.time - found.previousTime);

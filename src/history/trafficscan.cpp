@@ -172,8 +172,10 @@ QByteArray TrafficScan::chunk(const Record::Record &record, const TrafficOptions
     const Event &first = data[at];
     if (sequences)
         sequences->push_back(first.sequence);
-    QByteArray bytes = record.bytes(first).sliced(row.offset).first(
-        std::min<qsizetype>(TrafficOptions::MaxChunkBytes, first.count - row.offset)).toByteArray();
+    QByteArray bytes = record.bytes(first)
+                           .sliced(row.offset)
+                           .first(std::min<qsizetype>(TrafficOptions::MaxChunkBytes, first.count - row.offset))
+                           .toByteArray();
     const qint64 gapNs = options.gapNs(row.characterNs);
     // A later read of the stream that could still continue it comes within this.
     const qint64 reachUs = (gapNs + qint64(Record::MaxBytesPerEvent) * row.characterNs) / 1000 + 1;
@@ -185,7 +187,8 @@ QByteArray TrafficScan::chunk(const Record::Record &record, const TrafficOptions
             continue;
         if (!continuesChunk(lastTime, event, row.characterNs, gapNs))
             break;
-        bytes += record.bytes(event).first(std::min<qsizetype>(TrafficOptions::MaxChunkBytes - bytes.size(), event.count));
+        bytes +=
+            record.bytes(event).first(std::min<qsizetype>(TrafficOptions::MaxChunkBytes - bytes.size(), event.count));
         if (sequences)
             sequences->push_back(event.sequence);
         lastTime = event.time;

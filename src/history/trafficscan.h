@@ -45,8 +45,8 @@ struct TrafficState
 {
     struct Stream
     {
-        qint64 lastTime = 0;     // of its last data event
-        quint32 characterNs = 0; // of its open chunk, whose gap holds to its end
+        qint64 lastTime = 0;                         // of its last data event
+        quint32 characterNs = 0;                     // of its open chunk, whose gap holds to its end
         quint8 fill = TrafficOptions::MaxChunkBytes; // of its open chunk; full: none open
     };
     quint64 linesAfter = 0; // every line event up to this sequence is taken

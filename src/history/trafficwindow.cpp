@@ -9,18 +9,18 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
-#include <QFileDialog>
-#include <QGuiApplication>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRegularExpression>
-#include <QSaveFile>
 #include <QDoubleSpinBox>
+#include <QFileDialog>
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSaveFile>
 #include <QScrollBar>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -100,9 +100,9 @@ TrafficWindow::TrafficWindow(const Record::Record &record, QWidget *parent)
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 4);
     m_table->horizontalHeader()->setStretchLastSection(true);
     const QFontMetrics metrics(m_table->font());
-    const std::array<QString, TrafficModel::Text> widest{QStringLiteral("00:00:00.000000 "), QStringLiteral("+0000.000 ms "),
-                                                         QStringLiteral("Channel "), QStringLiteral("RX/TX "),
-                                                         QString(16 * 3 + 1, u'0')};
+    const std::array<QString, TrafficModel::Text> widest{QStringLiteral("00:00:00.000000 "),
+                                                         QStringLiteral("+0000.000 ms "), QStringLiteral("Channel "),
+                                                         QStringLiteral("RX/TX "), QString(16 * 3 + 1, u'0')};
     for (std::size_t column = 0; column < widest.size(); ++column)
         m_table->setColumnWidth(int(column), metrics.horizontalAdvance(widest.at(column)) + 8);
     m_table->installEventFilter(this);
@@ -213,7 +213,8 @@ void TrafficWindow::findNext(bool forward)
         say(m_find->text().isEmpty() ? QString() : QStringLiteral("Not hex: write pairs of digits, such as 0d 0a"));
         return;
     }
-    const int current = m_table->currentIndex().isValid() ? m_table->currentIndex().row() : (forward ? -1 : m_model->rowCount());
+    const int current =
+        m_table->currentIndex().isValid() ? m_table->currentIndex().row() : (forward ? -1 : m_model->rowCount());
     const int found = m_model->find(sought, forward ? current + 1 : current, forward);
     if (found < 0) {
         say(QStringLiteral("Not found"));

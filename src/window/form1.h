@@ -20,7 +20,7 @@ class QAction;
 namespace Sernix::History {
 class HistoryWindow;
 class TrafficWindow;
-}
+} // namespace Sernix::History
 
 namespace Sernix::Window {
 
