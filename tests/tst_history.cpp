@@ -310,6 +310,19 @@ private Q_SLOTS:
         QTEST(selected.isEmpty() ? QByteArray() : window.model().bytes(selected.first().row()), "found");
     }
 
+    // The oldest rows go as the record drops their events; the newest stay whole.
+    void trafficLetsTheOldestRowsGo()
+    {
+        Sernix::Record::Record record(Sernix::Record::Budget{.dataBytes = 256 * 1024});
+        TrafficModel model(record);
+        for (int i = 0; i < 20000; ++i)
+            record.appendData(1, Kind::Received, "abcdefgh", i * 10 * Ms);
+        model.update();
+        QVERIFY2(model.rowCount() > 1000 && model.rowCount() < 10000, qPrintable(QString::number(model.rowCount())));
+        QVERIFY(model.row(0).time >= record.heldSince(Sernix::Record::Category::Data));
+        QCOMPARE(model.row(model.rowCount() - 1).time, 19999 * 10 * Ms);
+    }
+
     void savesWhatRecordingWouldHaveWritten_data()
     {
         QTest::addColumn<QString>("name");

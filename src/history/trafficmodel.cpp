@@ -6,6 +6,7 @@
 #include <QColor>
 
 #include <algorithm>
+#include <limits>
 
 namespace Sernix::History {
 
@@ -63,6 +64,15 @@ void TrafficModel::restart()
     m_end = {};
     m_rowCount = 0;
     m_cache = {};
+    // Rows begin where the record holds both the data and the line events,
+    // so that no row stands without what happened around it.
+    const qint64 held = heldSince();
+    for (auto [category, after] :
+         {std::pair(Category::Lines, &m_end.linesAfter), std::pair(Category::Data, &m_end.dataAfter)}) {
+        const Record::Record::EventRange before = m_record.range(category, std::numeric_limits<qint64>::min(), held);
+        if (!before.empty())
+            *after = std::prev(before.end())->sequence;
+    }
 }
 
 int TrafficModel::rowCount(const QModelIndex &parent) const
@@ -75,10 +85,14 @@ int TrafficModel::columnCount(const QModelIndex &parent) const
     return parent.isValid() ? 0 : ColumnCount;
 }
 
+qint64 TrafficModel::heldSince() const
+{
+    return std::max(m_record.heldSince(Category::Lines), m_record.heldSince(Category::Data));
+}
+
 bool TrafficModel::firstBlockDropped() const
 {
-    const qint64 held = std::max(m_record.heldSince(Category::Lines), m_record.heldSince(Category::Data));
-    return !m_blockTimes.empty() && m_blockTimes.front() < held;
+    return !m_blockTimes.empty() && m_blockTimes.front() < heldSince();
 }
 
 void TrafficModel::update()

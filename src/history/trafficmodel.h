@@ -56,6 +56,7 @@ private:
     };
     const CachedBlock &block(int number) const;
     void restart();
+    qint64 heldSince() const;
     bool firstBlockDropped() const;
     QString describe(const TrafficRow &row) const;
 
