@@ -325,6 +325,28 @@ private Q_SLOTS:
         QCOMPARE(model.row(model.rowCount() - 1).time, 19999 * 20 * Ms);
     }
 
+    // The traffic view follows the present until scrolled away; End brings it back.
+    void trafficFollowsThePresentUnlessScrolledAway()
+    {
+        Sernix::Record::Record record;
+        TrafficWindow window(record);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QScrollBar *bar = window.table().verticalScrollBar();
+        for (const bool following : {true, false, true}) {
+            if (!following)
+                bar->setValue(0);
+            else if (bar->maximum() > 0)
+                QTest::keyClick(&window.table(), Qt::Key_End);
+            const int maximum = bar->maximum();
+            for (int i = 0; i < 100; ++i)
+                record.appendError(1, Kind::Framing, 1);
+            window.model().update(); // as its timer would
+            QTRY_VERIFY(bar->maximum() > maximum);
+            QTRY_COMPARE(bar->value(), following ? bar->maximum() : 0);
+        }
+    }
+
     void savesWhatRecordingWouldHaveWritten_data()
     {
         QTest::addColumn<QString>("name");
