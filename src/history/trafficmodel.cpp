@@ -164,6 +164,15 @@ const TrafficModel::CachedBlock &TrafficModel::block(int number) const
     return cached;
 }
 
+qint64 TrafficModel::footprint() const
+{
+    qint64 bytes = qint64(sizeof(*this)) + qint64(m_blockStarts.capacity() * sizeof(TrafficState))
+        + qint64(m_blockTimes.capacity() * sizeof(qint64));
+    for (const CachedBlock &cached : m_cache)
+        bytes += qint64(cached.rows.capacity() * sizeof(TrafficRow));
+    return bytes;
+}
+
 TrafficRow TrafficModel::row(int row) const
 {
     const CachedBlock &cached = block(row / BlockRows);

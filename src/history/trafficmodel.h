@@ -40,6 +40,8 @@ public:
     // The rows' events in the record's CSV format, header first: each event
     // once, in the record's order.
     QByteArray csv(const QList<int> &rows) const;
+    // The memory the model holds of its own, in bytes.
+    qint64 footprint() const;
     // Takes what the record gained since; the model does so by itself too.
     void update();
 
