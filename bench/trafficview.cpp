@@ -10,8 +10,13 @@
 #include "history/trafficwindow.h"
 #include "record/record.h"
 
+#include <QCoreApplication>
 #include <QImage>
 #include <QTableView>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace Sernix::Bench {
 
@@ -30,6 +35,9 @@ void trafficView(Report &report, const QStringList &arguments)
     const qint64 data = record.footprint(Category::Data);
     report.add(QStringLiteral("data events held"), double(record.events(Category::Data).size()), {}, 0);
 
+#ifdef __GLIBC__
+    const std::size_t heapBefore = mallinfo2().uordblks;
+#endif
     std::unique_ptr<Sernix::History::TrafficWindow> window;
     report.add(QStringLiteral("open the view (every row counted)"),
                nsToMs(timeCall([&] { window = std::make_unique<Sernix::History::TrafficWindow>(record); })),
@@ -39,6 +47,12 @@ void trafficView(Report &report, const QStringList &arguments)
     window->resize(1280, 800);
     window->show();
     QTableView &table = window->table();
+    QCoreApplication::processEvents();
+#ifdef __GLIBC__
+    // All the window holds once shown: the model, the table and its headers.
+    report.add(QStringLiteral("heap of the window shown / data held"),
+               100.0 * double(mallinfo2().uordblks - heapBefore) / double(data), QStringLiteral("%"), 2, 10.0);
+#endif
     for (const auto &[name, row] :
          {std::pair("jump to the start", 0), std::pair("jump to the end", model.rowCount() - 1)}) {
         report.add(QStringLiteral("%1 and draw").arg(QLatin1String(name)), nsToMs(timeCall([&, row = row] {
