@@ -347,6 +347,24 @@ private Q_SLOTS:
         }
     }
 
+    // One cursor: a row chosen in the traffic view moves the history window's, and back.
+    void trafficAndHistoryShareTheCursor()
+    {
+        Form1 &form = open({"loopback"});
+        for (int i = 1; i <= 3; ++i)
+            form.record().appendData(1, Kind::Received, "x", i * 100 * Ms);
+        form.showTraffic(1);
+        form.showHistory(1);
+        auto *traffic = form.findChild<TrafficWindow *>("Traffic");
+        HistoryView &view = form.findChild<HistoryWindow *>("History")->view();
+        traffic->model().update();
+        traffic->table().selectRow(1);
+        QCOMPARE(view.cursorTime(), 200 * Ms);
+        view.placeCursor(250 * Ms);
+        QCOMPARE(traffic->table().currentIndex().row(), 2);
+        QVERIFY(!traffic->isFollowing());
+    }
+
     void savesWhatRecordingWouldHaveWritten_data()
     {
         QTest::addColumn<QString>("name");

@@ -173,6 +173,16 @@ qint64 TrafficModel::footprint() const
     return bytes;
 }
 
+int TrafficModel::rowAt(qint64 time) const
+{
+    const auto later = std::upper_bound(m_blockTimes.begin(), m_blockTimes.end(), time);
+    const int number = int(std::max<std::ptrdiff_t>(later - m_blockTimes.begin() - 1, 0));
+    const std::vector<TrafficRow> &rows = block(number).rows;
+    const auto at = std::lower_bound(rows.begin(), rows.end(), time,
+                                     [](const TrafficRow &row, qint64 wanted) { return row.time < wanted; });
+    return std::min(number * BlockRows + int(at - rows.begin()), m_rowCount - 1);
+}
+
 TrafficRow TrafficModel::row(int row) const
 {
     const CachedBlock &cached = block(row / BlockRows);

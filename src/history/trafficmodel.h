@@ -33,6 +33,8 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
     TrafficRow row(int row) const;
+    // The first row at or after a time; the last row if none is.
+    int rowAt(qint64 time) const;
     QByteArray bytes(int row) const; // of a data row's chunk
     // The first row from (forward) or before (backward) the row given in
     // which the bytes begin, read across chunks; -1 if none.

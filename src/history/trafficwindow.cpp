@@ -106,6 +106,11 @@ TrafficWindow::TrafficWindow(const Record::Record &record, QWidget *parent)
     for (std::size_t column = 0; column < widest.size(); ++column)
         m_table->setColumnWidth(int(column), metrics.horizontalAdvance(widest.at(column)) + 8);
     m_table->installEventFilter(this);
+    connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex &current) {
+                if (current.isValid() && !m_showingTime)
+                    Q_EMIT rowTimeChosen(m_model->row(current.row()).time);
+            });
     m_table->setContextMenuPolicy(Qt::ActionsContextMenu);
     const std::tuple<const char *, QKeySequence, CopyAs> copies[] = {
         {"Copy as hex", QKeySequence::Copy, CopyAs::Hex},
@@ -172,6 +177,20 @@ void TrafficWindow::showChannel(int channel)
     raise();
     activateWindow();
     m_table->setFocus();
+}
+
+void TrafficWindow::showTime(qint64 time)
+{
+    if (m_model->rowCount() == 0)
+        return;
+    const int row = m_model->rowAt(time);
+    if (m_table->currentIndex().row() == row)
+        return;
+    m_following = false;
+    m_showingTime = true;
+    m_table->setCurrentIndex(m_model->index(row, 0));
+    m_showingTime = false;
+    m_table->scrollTo(m_model->index(row, 0));
 }
 
 void TrafficWindow::applyOptions()

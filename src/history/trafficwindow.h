@@ -38,6 +38,8 @@ public:
 
     // Shows the window, raised, with the channel among those shown.
     void showChannel(int channel);
+    // Makes the row at or after a time current, as a cursor elsewhere moved.
+    void showTime(qint64 time);
     TrafficModel &model() { return *m_model; }
     QTableView &table() { return *m_table; }
     bool isFollowing() const { return m_following; }
@@ -48,6 +50,10 @@ public:
     void copy(CopyAs as);
     // The selected rows' events, or all rows' when none is selected.
     void save();
+
+Q_SIGNALS:
+    // The user made a row current: the time a cursor elsewhere may follow.
+    void rowTimeChosen(qint64 time);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -67,6 +73,7 @@ private:
     QLabel *m_status = nullptr;
     PathChooser m_choosePath;
     bool m_following = true;
+    bool m_showingTime = false; // a row made current by showTime, not by the user
 };
 
 } // namespace Sernix::History

@@ -17,6 +17,7 @@
 #include "controls/enablebox.h"
 #include "controls/linebutton.h"
 #include "controls/multilinetextbox.h"
+#include "history/historyview.h"
 #include "history/historywindow.h"
 #include "history/trafficwindow.h"
 
@@ -121,15 +122,35 @@ void Form1::attachDeviceMenus()
 
 void Form1::showHistory(int channel)
 {
-    if (!m_history)
+    if (!m_history) {
         m_history = new Sernix::History::HistoryWindow(m_record, m_recordings, this);
+        shareCursor();
+    }
     m_history->showChannel(channel);
+}
+
+// One cursor for both windows: a row chosen in the traffic view moves the
+// history window's cursor to its time, and the cursor moved there scrolls
+// the traffic view to it. Once both windows exist.
+void Form1::shareCursor()
+{
+    if (!m_history || !m_traffic)
+        return;
+    Sernix::History::HistoryView *view = &m_history->view();
+    connect(m_traffic, &Sernix::History::TrafficWindow::rowTimeChosen, view,
+            [view](qint64 time) { view->placeCursor(time); });
+    connect(view, &Sernix::History::HistoryView::readOutChanged, m_traffic, [this, view] {
+        if (const std::optional<qint64> time = view->cursorTime())
+            m_traffic->showTime(*time);
+    });
 }
 
 void Form1::showTraffic(int channel)
 {
-    if (!m_traffic)
+    if (!m_traffic) {
         m_traffic = new Sernix::History::TrafficWindow(m_record, this);
+        shareCursor();
+    }
     m_traffic->showChannel(channel);
 }
 

@@ -92,6 +92,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    void shareCursor();
     void Form_Load();
     void attachSerialControls();
     void attachDeviceMenus();
