@@ -12,11 +12,11 @@ using namespace Sernix::Rig;
 
 namespace {
 
-constexpr int patienceMs = 5000;
+constexpr int PatienceMs = 5000;
 
 QString readInput(MSComm &comm, qsizetype count)
 {
-    QDeadlineTimer deadline(patienceMs);
+    QDeadlineTimer deadline(PatienceMs);
     QString received = comm.Input();
     while (received.size() < count && !deadline.hasExpired()) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
@@ -78,7 +78,7 @@ private slots:
         // Text with a character that has no byte value is refused whole.
         QVERIFY_THROWS_EXCEPTION(CommError, comm.setOutput(QStringLiteral("a\u20acb")));
         comm.setOutput(QString::fromLatin1(bytes));
-        QCOMPARE(pty.readFromMaster(bytes.size(), QDeadlineTimer(patienceMs)), bytes);
+        QCOMPARE(pty.readFromMaster(bytes.size(), QDeadlineTimer(PatienceMs)), bytes);
     }
 
     void settingsReachThePortOrLeaveItAsItWas()
@@ -178,7 +178,7 @@ private slots:
         pty.writeToMaster("in");
         QCOMPARE(readInput(comm, 2), QStringLiteral("in"));
         comm.setOutput(QStringLiteral("out"));
-        QCOMPARE(pty.readFromMaster(3, QDeadlineTimer(patienceMs)), QByteArray("out"));
+        QCOMPARE(pty.readFromMaster(3, QDeadlineTimer(PatienceMs)), QByteArray("out"));
     }
 };
 

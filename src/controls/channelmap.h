@@ -4,6 +4,8 @@
 #include "pin.h"
 #include "twips.h"
 
+#include "record/event.h"
+
 #include <QString>
 
 #include <array>
@@ -14,7 +16,9 @@ namespace Sernix::Controls {
 // where its groups stand. Both the window builder and the channel logic read
 // this one table; nothing else knows how channels differ.
 
-inline constexpr int ChannelCount = 4;
+// The channels COM1..COM4: one count for the window and the record, defined
+// in the record, the lower layer.
+using Record::ChannelCount;
 
 enum class SettingRole { Speed, Parity, DataBits, StopBits, Handshaking };
 inline constexpr int SettingRoleCount = 5;

@@ -7,9 +7,9 @@ namespace MSCommLib {
 
 QString handshakeName(int mode)
 {
-    static constexpr std::array<const char *, 4> names{"comNone", "comXOnXOff", "comRTS", "comRTSXOnXOff"};
+    static constexpr std::array<const char *, 4> Names{"comNone", "comXOnXOff", "comRTS", "comRTSXOnXOff"};
     const std::optional<Handshake> handshake = handshakeFromInt(mode);
-    return handshake ? QLatin1String(names.at(std::size_t(*handshake))) : QString();
+    return handshake ? QLatin1String(Names.at(std::size_t(*handshake))) : QString();
 }
 
 } // namespace MSCommLib

@@ -10,7 +10,7 @@ namespace MSCommLib {
 
 namespace {
 
-constexpr std::array parities{
+constexpr std::array Parities{
     LineSettings::Parity::None,  LineSettings::Parity::Even, LineSettings::Parity::Odd,
     LineSettings::Parity::Space, LineSettings::Parity::Mark,
 };
@@ -24,7 +24,7 @@ struct StopBitsSpelling
 // 1.5 stop bits exist only where the port can apply them: Windows' DCB has
 // ONE5STOPBITS, a POSIX termios has no such setting, so elsewhere "1.5" is
 // refused up front instead of being accepted and then failing on the port.
-constexpr std::array stopBitsSpellings{
+constexpr std::array StopBitsSpellings{
     StopBitsSpelling{LineSettings::StopBits::One, "1"},
 #ifdef Q_OS_WIN
     StopBitsSpelling{LineSettings::StopBits::OneAndHalf, "1.5"},
@@ -32,8 +32,8 @@ constexpr std::array stopBitsSpellings{
     StopBitsSpelling{LineSettings::StopBits::Two, "2"},
 };
 
-constexpr int minDataBits = 5;
-constexpr int maxDataBits = 8;
+constexpr int MinDataBits = 5;
+constexpr int MaxDataBits = 8;
 
 bool isAsciiDigit(QChar c)
 {
@@ -60,7 +60,7 @@ std::optional<LineSettings::Parity> parseParity(const QString &field)
     if (field.size() != 1 || field.front().unicode() > 0x7f)
         return std::nullopt;
     const char letter = char(field.front().toLower().unicode());
-    for (LineSettings::Parity parity : parities) {
+    for (LineSettings::Parity parity : Parities) {
         if (char(parity) == letter)
             return parity;
     }
@@ -72,14 +72,14 @@ std::optional<int> parseDataBits(const QString &field)
     if (field.size() != 1 || !isAsciiDigit(field.front()))
         return std::nullopt;
     const int bits = field.front().unicode() - u'0';
-    if (bits < minDataBits || bits > maxDataBits)
+    if (bits < MinDataBits || bits > MaxDataBits)
         return std::nullopt;
     return bits;
 }
 
 std::optional<LineSettings::StopBits> parseStopBits(const QString &field)
 {
-    for (const StopBitsSpelling &spelling : stopBitsSpellings) {
+    for (const StopBitsSpelling &spelling : StopBitsSpellings) {
         if (field == QLatin1StringView(spelling.text))
             return spelling.value;
     }

@@ -10,8 +10,8 @@
 namespace MSCommLib {
 
 namespace {
-constexpr char xonCharacter = 0x11;
-constexpr char xoffCharacter = 0x13;
+constexpr char XonCharacter = 0x11;
+constexpr char XoffCharacter = 0x13;
 } // namespace
 
 LoopbackPort::LoopbackPort(const SteadyClock &clock)
@@ -101,7 +101,7 @@ void LoopbackPort::setRts(bool on)
 {
     requireOpen();
     if (usesHardwareFlow(m_handshake))
-        throw CommError(QStringLiteral("%1: RTS is controlled by hardware handshaking").arg(loopbackDeviceName));
+        throw CommError(QStringLiteral("%1: RTS is controlled by hardware handshaking").arg(LoopbackDeviceName));
     transmitDueCharacters();
     wireRts(on);
     expectArrival(); // the transmitter may have been let go
@@ -166,8 +166,8 @@ void LoopbackPort::receive(char character)
 {
     const char received = char(character & ((1 << m_settings.dataBits) - 1));
     // A driver doing XON/XOFF acts on these characters and swallows them.
-    if (usesSoftwareFlow(m_handshake) && (received == xoffCharacter || received == xonCharacter)) {
-        m_stoppedByXoff = received == xoffCharacter;
+    if (usesSoftwareFlow(m_handshake) && (received == XoffCharacter || received == XonCharacter)) {
+        m_stoppedByXoff = received == XoffCharacter;
         return;
     }
     m_received += received;
@@ -188,7 +188,7 @@ qint64 LoopbackPort::characterTimeNs() const
 void LoopbackPort::requireOpen() const
 {
     if (!m_open)
-        throw CommError(QStringLiteral("%1: port is not open").arg(loopbackDeviceName));
+        throw CommError(QStringLiteral("%1: port is not open").arg(LoopbackDeviceName));
 }
 
 } // namespace MSCommLib

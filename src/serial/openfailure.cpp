@@ -19,8 +19,8 @@ QString groupGrantingAccess(const QString &devicePath)
     struct stat status;
     if (::stat(QFile::encodeName(devicePath).constData(), &status) == -1)
         return {};
-    constexpr mode_t groupReadWrite = S_IRGRP | S_IWGRP;
-    if ((status.st_mode & groupReadWrite) != groupReadWrite)
+    constexpr mode_t GroupReadWrite = S_IRGRP | S_IWGRP;
+    if ((status.st_mode & GroupReadWrite) != GroupReadWrite)
         return {};
     const group *owner = ::getgrgid(status.st_gid);
     return owner ? QString::fromLocal8Bit(owner->gr_name) : QString();

@@ -129,6 +129,6 @@ private:
 };
 
 // The device name that selects the simulated loop-back plug instead of a device.
-inline constexpr QLatin1StringView loopbackDeviceName("loopback");
+inline constexpr QLatin1StringView LoopbackDeviceName("loopback");
 
 } // namespace MSCommLib

@@ -9,7 +9,7 @@ namespace MSCommLib {
 
 std::unique_ptr<PortBackend> createPortBackend(const QString &deviceName, const SteadyClock &clock)
 {
-    if (deviceName == loopbackDeviceName)
+    if (deviceName == LoopbackDeviceName)
         return std::make_unique<LoopbackPort>(clock);
     if (RemotePort::isAddress(deviceName))
         return std::make_unique<RemotePort>(deviceName, clock);

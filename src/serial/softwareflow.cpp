@@ -12,8 +12,8 @@
 namespace MSCommLib {
 
 namespace {
-constexpr char xonCharacter = 0x11;  // ^Q
-constexpr char xoffCharacter = 0x13; // ^S
+constexpr char XonCharacter = 0x11;  // ^Q
+constexpr char XoffCharacter = 0x13; // ^S
 } // namespace
 
 #ifdef Q_OS_WIN
@@ -27,8 +27,8 @@ QString addSoftwareFlowControl(QSerialPort &port)
         return QStringLiteral("GetCommState failed, system error %1").arg(::GetLastError());
     dcb.fOutX = TRUE;
     dcb.fInX = TRUE;
-    dcb.XonChar = xonCharacter;
-    dcb.XoffChar = xoffCharacter;
+    dcb.XonChar = XonCharacter;
+    dcb.XoffChar = XoffCharacter;
     if (!::SetCommState(port.handle(), &dcb))
         return QStringLiteral("SetCommState failed, system error %1").arg(::GetLastError());
     return {};
@@ -44,8 +44,8 @@ QString addSoftwareFlowControl(QSerialPort &port)
     tio.c_iflag |= IXON | IXOFF;
     // Any other character resuming output would let line noise defeat XOFF.
     tio.c_iflag &= ~IXANY;
-    tio.c_cc[VSTART] = xonCharacter;
-    tio.c_cc[VSTOP] = xoffCharacter;
+    tio.c_cc[VSTART] = XonCharacter;
+    tio.c_cc[VSTOP] = XoffCharacter;
     if (::tcsetattr(port.handle(), TCSANOW, &tio) == -1)
         return QString::fromLocal8Bit(std::strerror(errno));
     return {};

@@ -91,7 +91,7 @@ QMenu *DeviceMenu::createMenu()
         currentListed = currentListed || action->isChecked();
     }
     const QString defaultDevice = MSCommLib::MSComm::defaultDeviceName(number);
-    const QString loopback = MSCommLib::loopbackDeviceName.toString();
+    const QString loopback = MSCommLib::LoopbackDeviceName.toString();
     if (!currentListed && !MSCommLib::samePort(current, defaultDevice) && current != loopback)
         addChoice(QStringLiteral("%1  (not found now)").arg(current), current, current);
     menu->addSeparator();
@@ -117,7 +117,7 @@ QString DeviceMenu::toolTip() const
 {
     const MSCommLib::MSComm &port = *m_channel.serialControl;
     QStringList lines{QStringLiteral("Com%1: %2").arg(m_channel.entry->number).arg(port.deviceName())};
-    if (port.deviceName() == MSCommLib::loopbackDeviceName)
+    if (port.deviceName() == MSCommLib::LoopbackDeviceName)
         lines << QStringLiteral("Simulated loop-back plug: TD to RD, RTS to CTS, DTR to DSR and DCD");
     else if (const auto found = MSCommLib::describePort(port.deviceName()); found && !details(*found).isEmpty())
         lines << details(*found);

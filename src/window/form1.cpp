@@ -182,14 +182,14 @@ void Form1::connectChannelHandlers()
         Handler dtrButton;
         Handler rtsButton;
     };
-    static constexpr std::array<ChannelHandlers, ChannelCount> handlers{{
+    static constexpr std::array<ChannelHandlers, ChannelCount> Handlers{{
         {&Form1::Check1_Click, &Form1::Command3_Click, &Form1::Command4_Click},
         {&Form1::Check2_Click, &Form1::Command5_Click, &Form1::Command6_Click},
         {&Form1::Check3_Click, &Form1::Command7_Click, &Form1::Command8_Click},
         {&Form1::Check4_Click, &Form1::Command9_Click, &Form1::Command10_Click},
     }};
     for (const ChannelControls &controls : m_controls.channels) {
-        const ChannelHandlers &handler = handlers.at(std::size_t(controls.entry->arrayIndex()));
+        const ChannelHandlers &handler = Handlers.at(std::size_t(controls.entry->arrayIndex()));
         // The box's Click runs on every change of its state, by the user or by code.
         connect(controls.enableBox, &QCheckBox::stateChanged, this, handler.enableBox);
         connect(controls.dtrButton, &QPushButton::clicked, this, handler.dtrButton);

@@ -23,12 +23,12 @@ inline constexpr int EnableBoxPitch = 240;
 inline constexpr Controls::TwipRect ColumnHeader{5880, 120, 2655, 255};
 
 // Rows of the pin legend and the pin text box grid: pin p stands at
-// PinRowTop + PinRowPitch * (p - 1).
-inline constexpr int PinRowTop = 480;
+// FirstPinRowTop + PinRowPitch * (p - 1).
+inline constexpr int FirstPinRowTop = 480;
 inline constexpr int PinRowPitch = 360;
 inline constexpr int pinRowTop(Controls::Pin pin)
 {
-    return PinRowTop + PinRowPitch * (Controls::pinNumber(pin) - 1);
+    return FirstPinRowTop + PinRowPitch * (Controls::pinNumber(pin) - 1);
 }
 
 // By pinIndex().
