@@ -54,7 +54,7 @@ private slots:
     {
         QFETCH(bool, loopback);
         PtyPair pty;
-        MSComm comm(1, loopback ? QString(loopbackDeviceName) : pty.slavePath());
+        MSComm comm(1, loopback ? QString(LoopbackDeviceName) : pty.slavePath());
         comm.setPortOpen(true);
         QSignalSpy told(&comm, &MSComm::dataReceived);
         for (const char *burst : {"ab\r", "\0cd"}) {
