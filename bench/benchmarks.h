@@ -20,6 +20,7 @@ void soak(Report &report, const QStringList &arguments);
 void unplug(Report &report, const QStringList &arguments);
 void resume(Report &report, const QStringList &arguments);
 void historyRepaint(Report &report, const QStringList &arguments);
+void trafficView(Report &report, const QStringList &arguments);
 // One remote channel against a server that floods it, each way in turn.
 void hostileFlood(Report &report, const QStringList &arguments);
 // Modem-line edges as the record times them, where a watcher waits on them.

@@ -43,6 +43,7 @@ constexpr Entry Entries[] = {
     {"unplug", "unplug", &unplug},
     {"resume", "resume", &resume},
     {"history", "history repaint", &historyRepaint},
+    {"traffic", "traffic view", &trafficView},
     {"hostile", "hostile flood", &hostileFlood},
     {"edges", "line edges", &lineEdges},
 };
@@ -54,7 +55,7 @@ int usage()
                "benchmarks: poll [--ticks N], receive [--seconds N], remote [--seconds N],\n"
                "            idle [--seconds N], startup [--program PATH], soak [--cycles N],\n"
                "            unplug [--seconds N], resume [--repeats N], history [--repaints N],\n"
-               "            hostile [--seconds N], edges [--edges N] [--seconds N]\n",
+               "            traffic [--repaints N], hostile [--seconds N], edges [--edges N] [--seconds N]\n",
                stderr);
     return 2;
 }

@@ -5,21 +5,28 @@
 #include "history/historyview.h"
 #include "history/historywindow.h"
 #include "history/readout.h"
+#include "history/trafficmodel.h"
+#include "history/trafficwindow.h"
 #include "record/recording.h"
 #include "serial/portcatalogue.h"
 #include "serial/steadyclock.h"
 
+#include <QClipboard>
+#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
+#include <numeric>
 
 using namespace Sernix::Controls;
 using namespace Sernix::Rig;
@@ -103,21 +110,26 @@ private Q_SLOTS:
         QTest::addColumn<int>("channel");
         QTest::addColumn<bool>("fromPanel"); // else the enable box; 0: the shortcut
         QTest::addColumn<bool>("ticked");
-        QTest::newRow("Ctrl+H") << 0 << false << false;
-        QTest::newRow("Com1 box, off") << 1 << false << false;
-        QTest::newRow("Com3 box, on") << 3 << false << true;
-        QTest::newRow("COM 4 panel, off") << 4 << true << false;
-        QTest::newRow("COM 2 panel, on") << 2 << true << true;
+        QTest::addColumn<QString>("window");
+        QTest::newRow("Ctrl+H") << 0 << false << false << "History";
+        QTest::newRow("Com1 box, off") << 1 << false << false << "History";
+        QTest::newRow("Com3 box, on") << 3 << false << true << "History";
+        QTest::newRow("COM 4 panel, off") << 4 << true << false << "History";
+        QTest::newRow("COM 2 panel, on") << 2 << true << true << "History";
+        QTest::newRow("Ctrl+T") << 0 << false << false << "Traffic";
+        QTest::newRow("Com3 box, traffic") << 3 << false << true << "Traffic";
+        QTest::newRow("COM 2 panel, traffic") << 2 << true << false << "Traffic";
     }
     void opensFromEachMenuAndTheShortcut()
     {
         QFETCH(int, channel);
         QFETCH(bool, fromPanel);
         QFETCH(bool, ticked);
+        QFETCH(QString, window);
         Form1 &form = open({"loopback", "loopback", "loopback", "loopback"});
         if (channel == 0) {
             QVERIFY(QTest::qWaitForWindowActive(&form));
-            QTest::keyClick(&form, Qt::Key_H, Qt::ControlModifier);
+            QTest::keyClick(&form, window == "Traffic" ? Qt::Key_T : Qt::Key_H, Qt::ControlModifier);
             channel = 1;
         } else {
             const ChannelControls &controls = form.channel(channel);
@@ -129,22 +141,29 @@ private Q_SLOTS:
             QApplication::sendEvent(target, &event);
             auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
             QVERIFY(menu);
-            QAction *history = menu->actions().constLast();
-            QCOMPARE(history->text(), QStringLiteral("History\u2026"));
-            QVERIFY(history->isEnabled());
-            history->trigger();
+            const QList<QAction *> actions = menu->actions();
+            QCOMPARE(actions.at(actions.size() - 2)->text() + actions.constLast()->text(),
+                     QStringLiteral("History\u2026Traffic\u2026"));
+            actions.at(actions.size() - (window == "Traffic" ? 1 : 2))->trigger();
             menu->close();
         }
-        auto *window = form.findChild<HistoryWindow *>(QStringLiteral("History"));
-        QVERIFY(window);
-        QTRY_VERIFY(window->isVisible());
-        QCOMPARE(window->view().selectedLane().channel, channel);
+        if (window == "Traffic") {
+            auto *traffic = form.findChild<TrafficWindow *>(window);
+            QTRY_VERIFY(traffic && traffic->isVisible());
+            QCOMPARE(traffic->table().accessibleName(), QStringLiteral("Traffic rows"));
+            QCOMPARE(traffic->model().headerData(TrafficModel::Delta, Qt::Horizontal), QStringLiteral("\u0394t"));
+            return;
+        }
+        auto *history = form.findChild<HistoryWindow *>(window);
+        QVERIFY(history);
+        QTRY_VERIFY(history->isVisible());
+        QCOMPARE(history->view().selectedLane().channel, channel);
         // The channel's header row is at the top of what the lanes show, or as near as scrolling goes.
-        auto *lanes = named<QScrollArea>(window, QStringLiteral("HistoryLanes"));
+        auto *lanes = named<QScrollArea>(history, QStringLiteral("HistoryLanes"));
         QCOMPARE(lanes->verticalScrollBar()->value(),
                  std::min(LaneLayout::channelTop(channel), lanes->verticalScrollBar()->maximum()));
         // A screen reader can tell every part of the window by its name.
-        for (const QWidget *part : window->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
+        for (const QWidget *part : history->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
             QVERIFY2(!part->accessibleName().isEmpty() || !part->isVisible(), qPrintable(part->objectName()));
     }
 
@@ -268,6 +287,166 @@ private Q_SLOTS:
             loopBack.steady.advanceMs(10);
             view.refresh();
         }
+    }
+
+    // Each word of a script: channel, R(eceived) T(sent) F(raming error) O(n at 115,200 baud), time in us, bytes.
+    void trafficRowsAreChunksCutByGapsAndSize_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<int>("channels");
+        QTest::addColumn<double>("gapMs");
+        QTest::addColumn<QString>("rows");
+        QTest::newRow("idle less than 3.5 characters once the bytes' wire time is taken off")
+            << "1R10000:ab 1R15500:cd" << 0xf << 0.0 << "COM1 RX abcd";
+        QTest::newRow("idle longer") << "1R10000:ab 1R16000:cd" << 0xf << 0.0 << "COM1 RX ab|+6.000 ms COM1 RX cd";
+        QTest::newRow("16 bytes at most, across reads") << "1R10000:0123456789 1R10100:abcdefghij" << 0xf << 0.0
+                                                        << "COM1 RX 0123456789abcdef|+0.100 ms COM1 RX ghij";
+        QTest::newRow("fast line: 1.75 ms at least")
+            << "1O0: 1R10000:a 1R11500:b 1R14000:c" << 0xf << 0.0
+            << "COM1 on loopback 115200,n,8,1 comNone|+10.000 ms COM1 RX ab|+4.000 ms COM1 RX c";
+        QTest::newRow("channels and directions apart, in time order")
+            << "1R10000:ab 2R10500:xy 1T11000:zz 1R11500:cd" << 0xf << 0.0
+            << "COM1 RX abcd|+0.500 ms COM2 RX xy|+0.500 ms COM1 TX zz";
+        QTest::newRow("only the channels chosen") << "1R10000:ab 2R10500:xy" << 0x2 << 0.0 << "COM2 RX xy";
+        QTest::newRow("an error between chunks") << "1R10000:a\r 1F15000: 1R30000:\x1b\u00ff" << 0xf << 0.0
+                                                 << "COM1 RX a\u240d|+5.000 ms COM1 framing 1 between the chunks "
+                                                    "around it|+15.000 ms COM1 RX \u241b\u00b7";
+        QTest::newRow("a gap set in the view") << "1R10000:ab 1R20000:cd" << 0xf << 20.0 << "COM1 RX abcd";
+    }
+    void trafficRowsAreChunksCutByGapsAndSize()
+    {
+        QFETCH(QString, script);
+        QFETCH(int, channels);
+        QFETCH(double, gapMs);
+        Sernix::Record::Record record;
+        for (const QString &word : script.split(u' ')) {
+            const int channel = word.at(0).digitValue();
+            const qint64 time = word.mid(2).section(u':', 0, 0).toLongLong();
+            const QByteArray bytes = word.section(u':', 1).toLatin1();
+            const char kind = word.at(1).toLatin1();
+            if (kind == 'O')
+                record.appendStatus(channel, Kind::On, "loopback", "115200,n,8,1  comNone", time);
+            else if (kind == 'F')
+                record.appendError(channel, Kind::Framing, 1, time);
+            else
+                record.appendData(channel, kind == 'T' ? Kind::Sent : Kind::Received, bytes, time);
+        }
+        TrafficModel model(record);
+        model.setOptions({.channels = quint8(channels), .fixedGapNs = qint64(gapMs * 1e6)});
+        QStringList shown;
+        for (int row = 0; row < model.rowCount(); ++row) {
+            QString line;
+            for (int column : {TrafficModel::Delta, TrafficModel::Channel, TrafficModel::Direction, TrafficModel::Hex,
+                               TrafficModel::Text}) {
+                if (column != TrafficModel::Hex || !model.row(row).isData) // data's hex round-trips elsewhere
+                    line += u' ' + model.index(row, column).data().toString();
+            }
+            shown << line.simplified();
+        }
+        QTEST(shown.join(u'|'), "rows");
+    }
+
+    // Every byte value in chunks of 16, an error row, and "ab\r" "\nxy" apart by more than the gap.
+    void trafficCopiesSavesAndFindsEveryByte_data()
+    {
+        QTest::addColumn<QString>("sought");
+        QTest::addColumn<bool>("hex");
+        QTest::addColumn<bool>("forward");
+        QTest::addColumn<QByteArray>("found"); // the bytes of the row selected
+        QTest::newRow("hex across two chunks") << "0d 0a" << true << true << QByteArray("ab\r");
+        QTest::newRow("one byte, backwards")
+            << "ff" << true << false << QByteArray::fromHex("f0f1f2f3f4f5f6f7f8f9fafbfcfdfeff");
+        QTest::newRow("text") << "xy" << false << true << QByteArray::fromHex("707172737475767778797a7b7c7d7e7f");
+        QTest::newRow("not hex") << "0d 0" << true << true << QByteArray();
+    }
+    void trafficCopiesSavesAndFindsEveryByte()
+    {
+        QByteArray every(256, '\0');
+        std::iota(every.begin(), every.end(), char(0));
+        Sernix::Record::Record record;
+        record.appendData(2, Kind::Received, every, 10 * Ms);
+        record.appendError(2, Kind::Framing, 1, 20 * Ms);
+        record.appendData(2, Kind::Received, "ab\r", 30 * Ms);
+        record.appendData(2, Kind::Received, "\nxy", 40 * Ms);
+        TrafficWindow window(record);
+        window.table().selectAll();
+        window.copy(TrafficWindow::CopyAs::Hex);
+        QCOMPARE(QByteArray::fromHex(QGuiApplication::clipboard()->text().toLatin1()), every + "ab\r\nxy");
+        QTemporaryDir dir;
+        window.setPathChooser([&dir](QWidget *) { return dir.filePath("t.csv"); });
+        window.save();
+        const QList<QByteArray> lines = contents(dir.filePath("t.csv")).split('\n');
+        QByteArray saved;
+        for (const QByteArray &line : lines.mid(1))
+            saved += QByteArray::fromHex(line.split(',').value(3));
+        QCOMPARE(lines.first() + lines.at(2).split(',').value(2), QByteArray("time,channel,event,value,text\rframing"));
+        QCOMPARE(saved, every + QByteArray::fromHex("01") + "ab\r\nxy"); // the error's count is its value
+
+        QFETCH(QString, sought);
+        named<QLineEdit>(&window, QStringLiteral("TrafficFind"))->setText(sought);
+        QFETCH(bool, hex);
+        named<QComboBox>(&window, QStringLiteral("TrafficFindAs"))->setCurrentIndex(hex ? 1 : 0);
+        window.table().clearSelection();
+        window.table().setCurrentIndex({});
+        QFETCH(bool, forward);
+        window.findNext(forward);
+        const QModelIndexList selected = window.table().selectionModel()->selectedRows();
+        QTEST(selected.isEmpty() ? QByteArray() : window.model().bytes(selected.first().row()), "found");
+    }
+
+    // The oldest rows go as the record drops their events; the newest stay whole.
+    void trafficLetsTheOldestRowsGo()
+    {
+        Sernix::Record::Record record(Sernix::Record::Budget{.dataBytes = 256 * 1024});
+        TrafficModel model(record);
+        for (int i = 0; i < 20000; ++i) {
+            record.appendData(1, Kind::Received, "abcdefgh", i * 20 * Ms); // a chunk each
+            if (i % 1000 == 0 || i == 19999)
+                model.update(); // as its timer would
+        }
+        QVERIFY2(model.rowCount() > 1000 && model.rowCount() < 10000, qPrintable(QString::number(model.rowCount())));
+        QVERIFY(model.row(0).time >= record.heldSince(Sernix::Record::Category::Data));
+        QCOMPARE(model.row(model.rowCount() - 1).time, 19999 * 20 * Ms);
+    }
+
+    // The traffic view follows the present until scrolled away; End brings it back.
+    void trafficFollowsThePresentUnlessScrolledAway()
+    {
+        Sernix::Record::Record record;
+        TrafficWindow window(record);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QScrollBar *bar = window.table().verticalScrollBar();
+        for (const bool following : {true, false, true}) {
+            if (!following)
+                bar->setValue(0);
+            else if (bar->maximum() > 0)
+                QTest::keyClick(&window.table(), Qt::Key_End);
+            const int maximum = bar->maximum();
+            for (int i = 0; i < 100; ++i)
+                record.appendError(1, Kind::Framing, 1);
+            window.model().update(); // as its timer would
+            QTRY_VERIFY(bar->maximum() > maximum);
+            QTRY_COMPARE(bar->value(), following ? bar->maximum() : 0);
+        }
+    }
+
+    // One cursor: a row chosen in the traffic view moves the history window's, and back.
+    void trafficAndHistoryShareTheCursor()
+    {
+        Form1 &form = open({"loopback"});
+        for (int i = 1; i <= 3; ++i)
+            form.record().appendData(1, Kind::Received, "x", i * 100 * Ms);
+        form.showTraffic(1);
+        form.showHistory(1);
+        auto *traffic = form.findChild<TrafficWindow *>("Traffic");
+        HistoryView &view = form.findChild<HistoryWindow *>("History")->view();
+        traffic->model().update();
+        traffic->table().selectRow(1);
+        QCOMPARE(view.cursorTime(), 200 * Ms);
+        view.placeCursor(250 * Ms);
+        QCOMPARE(traffic->table().currentIndex().row(), 2);
+        QVERIFY(!traffic->isFollowing());
     }
 
     void savesWhatRecordingWouldHaveWritten_data()

@@ -4,6 +4,7 @@
 #include "ptypair.h"
 #include "ptyrig.h"
 
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace MSCommLib;
@@ -42,6 +43,30 @@ class SerialControlTest : public QObject
     Q_OBJECT
 
 private slots:
+    // Each burst is told as it arrives, in order; the look still takes them all, once.
+    void bytesAreToldAsTheyArrive_data()
+    {
+        QTest::addColumn<bool>("loopback");
+        QTest::newRow("pty") << false;
+        QTest::newRow("loop-back plug") << true;
+    }
+    void bytesAreToldAsTheyArrive()
+    {
+        QFETCH(bool, loopback);
+        PtyPair pty;
+        MSComm comm(1, loopback ? QString(LoopbackDeviceName) : pty.slavePath());
+        comm.setPortOpen(true);
+        QSignalSpy told(&comm, &MSComm::dataReceived);
+        for (const char *burst : {"ab\r", "\0cd"}) {
+            const int before = int(told.size());
+            loopback ? comm.setOutput(QString::fromLatin1(burst, 3)) : void(pty.writeToMaster({burst, 3}));
+            QTRY_COMPARE(told.size(), before + 1);
+        }
+        QCOMPARE(told.at(0).at(0).toByteArray() + '|' + told.at(1).at(0).toByteArray(), QByteArray("ab\r|\0cd", 7));
+        QCOMPARE(comm.Input(), QString::fromLatin1("ab\r\0cd", 6));
+        QCOMPARE(told.size(), 2);
+    }
+
     void everyByteValueGoesOutAndTextWithoutOneNot()
     {
         PtyPair pty;

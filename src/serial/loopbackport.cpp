@@ -17,6 +17,9 @@ constexpr char XoffCharacter = 0x13;
 LoopbackPort::LoopbackPort(const SteadyClock &clock)
     : m_clock(clock)
 {
+    m_arrival.setSingleShot(true);
+    m_arrival.setTimerType(Qt::PreciseTimer);
+    m_arrival.callOnTimeout([this] { transmitDueCharacters(); });
 }
 
 void LoopbackPort::open(const LineSettings &settings, Handshake handshake)
@@ -37,6 +40,7 @@ void LoopbackPort::close()
     m_stoppedByXoff = false;
     m_unsent.clear();
     m_received.clear();
+    m_arrival.stop();
 }
 
 PendingChange LoopbackPort::configure(const LineSettings &settings)
@@ -65,6 +69,7 @@ void LoopbackPort::write(const QByteArray &bytes)
     requireOpen();
     transmitDueCharacters();
     m_unsent += bytes;
+    expectArrival();
 }
 
 QByteArray LoopbackPort::readAll()
@@ -99,6 +104,7 @@ void LoopbackPort::setRts(bool on)
         throw CommError(QStringLiteral("%1: RTS is controlled by hardware handshaking").arg(LoopbackDeviceName));
     transmitDueCharacters();
     wireRts(on);
+    expectArrival(); // the transmitter may have been let go
 }
 
 std::optional<LineCounts> LoopbackPort::lineCounts()
@@ -153,13 +159,26 @@ void LoopbackPort::transmitDueCharacters()
         const qint64 characterNs = characterTimeNs();
         const qint64 due = std::min<qint64>((nowNs - m_characterStartNs) / characterNs, m_unsent.size());
         qsizetype sent = 0;
+        const qsizetype before = m_received.size();
         while (sent < due && !transmitterHeld())
             receive(m_unsent.at(sent++));
         m_unsent.remove(0, sent);
         m_characterStartNs += sent * characterNs;
+        reportArrival(m_received.sliced(before));
     }
     if (m_unsent.isEmpty() || transmitterHeld())
         m_characterStartNs = nowNs;
+    expectArrival();
+}
+
+void LoopbackPort::expectArrival()
+{
+    if (!m_open || m_unsent.isEmpty() || transmitterHeld()) {
+        m_arrival.stop();
+        return;
+    }
+    const qint64 dueNs = m_characterStartNs + m_unsent.size() * characterTimeNs() - m_clock.nowNs();
+    m_arrival.start(int(std::clamp<qint64>((dueNs + 999'999) / 1'000'000, 0, 1000)));
 }
 
 void LoopbackPort::receive(char character)

@@ -5,12 +5,15 @@
 
 #include "steadyclock.h"
 
+#include <QTimer>
+
 namespace MSCommLib {
 
 // A simulated loop-back plug: TD wired to RD, RTS to CTS, DTR to DSR and DCD.
 // Characters come back at the pace the settings give the line, one every
 // character time, and flow control holds them the way a driver would. Time is
-// read whenever the port is used, so an idle plug costs nothing.
+// read whenever the port is used, and once more when the characters on their
+// way are due back, so that they arrive on time; an idle plug costs nothing.
 class LoopbackPort final : public PortBackend
 {
 public:
@@ -36,6 +39,7 @@ public:
 private:
     // Moves the characters whose time on the wire has passed to the receiver.
     void transmitDueCharacters();
+    void expectArrival();
     void receive(char character);
     void wireDtr(bool on);
     void wireRts(bool on);
@@ -56,6 +60,7 @@ private:
     QByteArray m_received;
     // When the character now on the wire started; "now" while the line idles.
     qint64 m_characterStartNs = 0;
+    QTimer m_arrival; // when what is on the wire is all back
 };
 
 } // namespace MSCommLib

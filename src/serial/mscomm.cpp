@@ -70,6 +70,7 @@ void MSComm::setDeviceName(const QString &deviceName)
         if (m_open && !isLost())
             Q_EMIT linesChanged(change);
     });
+    m_port->setArrivalHandler([this](const QByteArray &bytes) { Q_EMIT dataReceived(bytes); });
     m_lastOpenFailure.clear();
 }
 
@@ -240,10 +241,8 @@ QString MSComm::Input()
     if (isLost())
         return {};
     try {
-        const QByteArray bytes = m_port->readAll();
-        if (!bytes.isEmpty())
-            Q_EMIT dataReceived(bytes);
-        return QString::fromLatin1(bytes);
+        // Told as they arrived (dataReceived); the look takes them all at once.
+        return QString::fromLatin1(m_port->readAll());
     } catch (const CommError &) {
         if (isLost())
             return {}; // it went away during this read

@@ -116,8 +116,9 @@ public:
 
 Q_SIGNALS:
     // For whoever keeps a record of the port; none of these is needed to
-    // run it. Bytes are reported as they are read from and handed to the
-    // port, lines as written, inputs at the end of each look (LineEvents).
+    // run it. Bytes are reported as the port hands them over (one signal a
+    // read, before Input returns them) and as they are handed to the port,
+    // lines as written, inputs at the end of each look (LineEvents).
     void opened();
     void closed();
     void openFailed(const QString &reason);

@@ -84,6 +84,9 @@ public:
     // Told why the device went, and what the port does meanwhile: waits
     // for the device (Lost), or reconnects to it (Reconnecting).
     using LossHandler = std::function<void(const QString &reason, DeviceState whileAway)>;
+    // Told the bytes of each read as the port hands them to the program,
+    // before readAll() returns them; every byte is told once.
+    using ArrivalHandler = std::function<void(const QByteArray &bytes)>;
 
     virtual ~PortBackend() = default;
 
@@ -103,6 +106,7 @@ public:
     // Once an opening has put the output lines where they belong: from now
     // on the inputs' changes are the other end's, and are watched.
     virtual void watchLines() {}
+    void setArrivalHandler(ArrivalHandler handler) { m_arrivalHandler = std::move(handler); }
 
     // Opens with the given format and flow control; on failure the port
     // stays closed and the CommError says why, naming the device.
@@ -153,9 +157,16 @@ protected:
             m_lineChangeHandler(change);
     }
 
+    void reportArrival(const QByteArray &bytes) const
+    {
+        if (m_arrivalHandler && !bytes.isEmpty())
+            m_arrivalHandler(bytes);
+    }
+
 private:
     LossHandler m_lossHandler;
     LineChangeHandler m_lineChangeHandler;
+    ArrivalHandler m_arrivalHandler;
 };
 
 // The device name that selects the simulated loop-back plug instead of a device.

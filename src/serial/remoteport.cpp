@@ -268,6 +268,7 @@ bool RemotePort::receive(QByteArray data)
         data.truncate(room);
     }
     m_received += data;
+    reportArrival(data); // a TCP segment's worth, as the socket handed it over
     return m_awaiting || m_received.size() + RemoteConnection::ReadChunkSize <= MaxBufferedInput;
 }
 

@@ -14,6 +14,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <utility>
+
 #ifdef Q_OS_UNIX
 #include <poll.h>
 #include <sys/stat.h>
@@ -123,6 +125,7 @@ SerialPortBackend::SerialPortBackend(const QString &deviceName, const SteadyCloc
     m_port.setPortName(deviceName);
     QObject::connect(&m_port, &QSerialPort::errorOccurred, &m_port,
                      [this](QSerialPort::SerialPortError error) { onErrorOccurred(error); });
+    QObject::connect(&m_port, &QIODevice::readyRead, &m_port, [this] { takeArrived(); });
 }
 
 SerialPortBackend::~SerialPortBackend()
@@ -179,6 +182,7 @@ QString SerialPortBackend::openDevice(const LineSettings &settings, Handshake ha
 {
     if (m_port.isOpen())
         m_port.close();
+    m_received.clear();
     // On a closed QSerialPort these only record the values; open() applies them.
     applySettings(settings);
     m_port.setFlowControl(qtFlowControl(handshake));
@@ -214,6 +218,7 @@ void SerialPortBackend::close()
     stopWatching();
     m_state = State::Closed;
     m_lossReason.clear();
+    m_received.clear();
     if (m_port.isOpen())
         m_port.close();
 }
@@ -319,7 +324,8 @@ QByteArray SerialPortBackend::readAll()
     requireHeld();
     fetchPendingInput();
     requireHeld();
-    return m_port.readAll();
+    takeArrived();
+    return std::exchange(m_received, {});
 }
 
 qint64 SerialPortBackend::bytesToWrite()
@@ -452,6 +458,17 @@ void SerialPortBackend::fetchPendingInput()
     if (::poll(&descriptor, 1, 0) == 1 && (descriptor.revents & POLLIN))
         m_port.waitForReadyRead(0);
 #endif
+}
+
+// Each read of the driver is told as it happens (readyRead), so that its
+// bytes carry the time they came; the look takes what gathered since.
+void SerialPortBackend::takeArrived()
+{
+    if (m_state != State::Held)
+        return;
+    const QByteArray bytes = m_port.readAll();
+    m_received += bytes;
+    reportArrival(bytes);
 }
 
 } // namespace MSCommLib

@@ -58,6 +58,7 @@ private:
     void stopWatching();
     bool isWatching() const;
     void rearmWatcher();
+    void takeArrived();
 
     const QString m_deviceName;
     const SteadyClock &m_clock;
@@ -65,6 +66,8 @@ private:
 #ifdef Q_OS_LINUX
     std::unique_ptr<LineWatcher> m_watcher; // while held, where the driver wakes one
 #endif
+    // Taken from Qt as it arrives and told, kept until the next readAll().
+    QByteArray m_received;
     State m_state = State::Closed;
     // Tells a release scheduled for a lost device apart from a later opening.
     quint64 m_openingCount = 0;

@@ -108,6 +108,8 @@ QMenu *DeviceMenu::createMenu()
     menu->addSeparator();
     QAction *history = menu->addAction(QStringLiteral("History\u2026"));
     connect(history, &QAction::triggered, this, [this, number] { Q_EMIT historyRequested(number); });
+    QAction *traffic = menu->addAction(QStringLiteral("Traffic\u2026"));
+    connect(traffic, &QAction::triggered, this, [this, number] { Q_EMIT trafficRequested(number); });
     return menu;
 }
 

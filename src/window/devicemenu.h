@@ -20,7 +20,8 @@ namespace Sernix::Window {
 // Both menus also reset the line event counts of an open port; Shift+F10 on
 // the box opens its menu as the menu key does.
 // The enable box's tooltip names the bound device, what the system knows of
-// it, and why its last opening failed. Both menus end with the history window.
+// it, and why its last opening failed. Both menus end with the history window
+// and the traffic view.
 class DeviceMenu : public QObject
 {
     Q_OBJECT
@@ -35,6 +36,7 @@ public:
 
 Q_SIGNALS:
     void historyRequested(int channel);
+    void trafficRequested(int channel);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -17,7 +17,9 @@
 #include "controls/enablebox.h"
 #include "controls/linebutton.h"
 #include "controls/multilinetextbox.h"
+#include "history/historyview.h"
 #include "history/historywindow.h"
+#include "history/trafficwindow.h"
 
 #include <QComboBox>
 #include <QDate>
@@ -110,16 +112,46 @@ void Form1::attachDeviceMenus()
     for (const ChannelControls &controls : m_controls.channels) {
         auto *menu = new DeviceMenu(controls, m_controls.channels, this);
         connect(menu, &DeviceMenu::historyRequested, this, &Form1::showHistory);
+        connect(menu, &DeviceMenu::trafficRequested, this, &Form1::showTraffic);
     }
     auto *history = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_H), this);
     connect(history, &QShortcut::activated, this, [this] { showHistory(1); });
+    auto *traffic = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_T), this);
+    connect(traffic, &QShortcut::activated, this, [this] { showTraffic(1); });
 }
 
 void Form1::showHistory(int channel)
 {
-    if (!m_history)
+    if (!m_history) {
         m_history = new Sernix::History::HistoryWindow(m_record, m_recordings, this);
+        shareCursor();
+    }
     m_history->showChannel(channel);
+}
+
+// One cursor for both windows: a row chosen in the traffic view moves the
+// history window's cursor to its time, and the cursor moved there scrolls
+// the traffic view to it. Once both windows exist.
+void Form1::shareCursor()
+{
+    if (!m_history || !m_traffic)
+        return;
+    Sernix::History::HistoryView *view = &m_history->view();
+    connect(m_traffic, &Sernix::History::TrafficWindow::rowTimeChosen, view,
+            [view](qint64 time) { view->placeCursor(time); });
+    connect(view, &Sernix::History::HistoryView::readOutChanged, m_traffic, [this, view] {
+        if (const std::optional<qint64> time = view->cursorTime())
+            m_traffic->showTime(*time);
+    });
+}
+
+void Form1::showTraffic(int channel)
+{
+    if (!m_traffic) {
+        m_traffic = new Sernix::History::TrafficWindow(m_record, this);
+        shareCursor();
+    }
+    m_traffic->showChannel(channel);
 }
 
 void Form1::attachRecord()

@@ -19,7 +19,8 @@ class QAction;
 
 namespace Sernix::History {
 class HistoryWindow;
-}
+class TrafficWindow;
+} // namespace Sernix::History
 
 namespace Sernix::Window {
 
@@ -59,6 +60,9 @@ public:
     // The record drawn on one time line, in a window of its own, opened
     // with the channel's lanes in sight (Ctrl+H, or a channel's menus).
     void showHistory(int channel);
+    // The record's bytes as a table in hex and text, opened with the
+    // channel among those shown (Ctrl+T, or a channel's menus).
+    void showTraffic(int channel);
 
 public Q_SLOTS:
     void Timer1_Timer();
@@ -88,6 +92,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    void shareCursor();
     void Form_Load();
     void attachSerialControls();
     void attachDeviceMenus();
@@ -101,6 +106,7 @@ private:
     Sernix::Record::Recordings m_recordings{m_record};
     std::array<std::unique_ptr<Sernix::Channel::RecordFeed>, Sernix::Controls::ChannelCount> m_recordFeeds;
     Sernix::History::HistoryWindow *m_history = nullptr;
+    Sernix::History::TrafficWindow *m_traffic = nullptr;
     bool m_shownOnce = false;
 };
 
