@@ -33,8 +33,7 @@ namespace {
 void sleepUntilNs(qint64 ns)
 {
     const timespec at{time_t(ns / 1000000000), long(ns % 1000000000)};
-    while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr) == EINTR) {
-    }
+    while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr) == EINTR) { }
 }
 
 // The record's times of a line's level events after a sequence number.
@@ -102,8 +101,8 @@ void lineEdges(Report &report, const QStringList &arguments)
         const qint64 wallStart = monotonicNs();
         runEventLoopFor(std::chrono::seconds(idleSeconds));
         const double seconds = double(monotonicNs() - wallStart) / 1e9;
-        report.add(QStringLiteral("4 idle watchers: CPU time per second"), double(watcherCpuNs() - cpuStart) / 1e6 / seconds,
-                   QStringLiteral("ms/s"), 4, 0.05);
+        report.add(QStringLiteral("4 idle watchers: CPU time per second"),
+                   double(watcherCpuNs() - cpuStart) / 1e6 / seconds, QStringLiteral("ms/s"), 4, 0.05);
     }
 
     std::mt19937_64 random(27);
@@ -128,7 +127,8 @@ void lineEdges(Report &report, const QStringList &arguments)
     PtyRig::forceInputs(window.pty(1), {.dcd = true});
     runEventLoopFor(std::chrono::milliseconds(50));
     moments.clear();
-    for (qint64 at = monotonicNs() + 100'000'000; moments.size() < 40; at += moments.size() % 2 ? 5'000'000 : 95'000'000)
+    for (qint64 at = monotonicNs() + 100'000'000; moments.size() < 40;
+         at += moments.size() % 2 ? 5'000'000 : 95'000'000)
         moments.push_back(at);
     before = record.lastSequence();
     const std::vector<qint64> dropsMade =
@@ -147,12 +147,15 @@ void lineEdges(Report &report, const QStringList &arguments)
             error.add(std::abs(double(dcd[i + 1] - dcd[i]) * 1000.0 - double(dropsMade[i + 1] - dropsMade[i])));
         }
         report.add(QStringLiteral("5 ms DCD drop as recorded, median"), nsToMs(drop.median()), QStringLiteral("ms"), 3);
-        report.add(QStringLiteral("5 ms DCD drop as recorded, shortest"), nsToMs(drop.percentile(1)), QStringLiteral("ms"), 3);
-        report.add(QStringLiteral("5 ms DCD drop as recorded, longest"), nsToMs(drop.max()), QStringLiteral("ms"), 3, 5.5);
+        report.add(QStringLiteral("5 ms DCD drop as recorded, shortest"), nsToMs(drop.percentile(1)),
+                   QStringLiteral("ms"), 3);
+        report.add(QStringLiteral("5 ms DCD drop as recorded, longest"), nsToMs(drop.max()), QStringLiteral("ms"), 3,
+                   5.5);
         report.add(QStringLiteral("5 ms DCD drop as made, longest"), nsToMs(made.max()), QStringLiteral("ms"), 3);
         report.add(QStringLiteral("DCD drop, recorded against made, median error"), nsToMs(error.median()),
                    QStringLiteral("ms"), 3, 0.5);
-        report.add(QStringLiteral("DCD drop, recorded against made, worst error"), nsToMs(error.max()), QStringLiteral("ms"), 3);
+        report.add(QStringLiteral("DCD drop, recorded against made, worst error"), nsToMs(error.max()),
+                   QStringLiteral("ms"), 3);
     }
 }
 

@@ -38,7 +38,7 @@ private:
     Record::Record &m_record;
     const int m_channel;
     MSCommLib::MSComm &m_port;
-    bool m_fullLook = false; // the next look records every level
+    bool m_fullLook = false;     // the next look records every level
     bool m_changesTimed = false; // the port times its input changes
 };
 

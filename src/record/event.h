@@ -64,7 +64,7 @@ struct Event
     TextId detail = 0;    // on: the caption; the message or reason of the others
     quint8 channel = 1;   // 1 to 4
     EventKind kind = EventKind::On;
-    Line line = Line::Dcd; // pulse; the six line events have it too
+    Line line = Line::Dcd;  // pulse; the six line events have it too
     bool level : 1 = false; // the six line events
     // Stamped at the change itself (a watcher woken by the driver), to the
     // microsecond: the files write such a time with six decimals, not three.
@@ -75,9 +75,9 @@ QString eventName(EventKind kind); // "on", "open-failed", "DCD", "received", ..
 Category categoryOf(EventKind kind);
 std::optional<Line> lineOf(EventKind kind); // the line a level event is about
 EventKind levelEvent(Line line);
-QString lineName(Line line);  // "DCD" .. "RTS"
+QString lineName(Line line);           // "DCD" .. "RTS"
 QString pulseCountText(quint32 count); // "2", or "?" where the driver keeps no count
-bool isError(EventKind kind); // framing, parity, overrun, break
+bool isError(EventKind kind);          // framing, parity, overrun, break
 
 // Whether a channel's lines could be seen at some moment.
 enum class Presence : quint8 {

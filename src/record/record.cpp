@@ -53,8 +53,10 @@ void Record::appendLevel(int channel, Line line, bool level, std::optional<qint6
 
 void Record::appendPulse(int channel, Line line, quint32 transitions, std::optional<qint64> time, bool atEdge)
 {
-    take(Event{.count = transitions, .channel = quint8(channel), .kind = EventKind::Pulse, .line = line, .atEdge = atEdge},
-         time);
+    take(
+        Event{
+            .count = transitions, .channel = quint8(channel), .kind = EventKind::Pulse, .line = line, .atEdge = atEdge},
+        time);
 }
 
 void Record::appendError(int channel, EventKind kind, quint32 count, std::optional<qint64> time)

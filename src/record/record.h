@@ -55,8 +55,7 @@ public:
                       std::optional<qint64> time = {});
     // atEdge: the time is the change's own (Event::atEdge).
     void appendLevel(int channel, Line line, bool level, std::optional<qint64> time = {}, bool atEdge = false);
-    void appendPulse(int channel, Line line, quint32 transitions, std::optional<qint64> time = {},
-                     bool atEdge = false);
+    void appendPulse(int channel, Line line, quint32 transitions, std::optional<qint64> time = {}, bool atEdge = false);
     void appendError(int channel, EventKind kind, quint32 count, std::optional<qint64> time = {});
     // Received or sent, as events of at most MaxBytesPerEvent bytes.
     void appendData(int channel, EventKind kind, QByteArrayView bytes, std::optional<qint64> time = {});

@@ -5,8 +5,8 @@
 #include <QMetaObject>
 
 #include <cerrno>
-#include <cstdio>
 #include <csignal>
+#include <cstdio>
 #include <linux/serial.h>
 #include <pthread.h>
 #include <sys/ioctl.h>

@@ -102,10 +102,10 @@ public:
     virtual LineTiming lineTiming() const { return {}; }
     // Hands over now the changes already taken from another thread, so that
     // none stamped before a look comes after it.
-    virtual void deliverLineChanges() {}
+    virtual void deliverLineChanges() { }
     // Once an opening has put the output lines where they belong: from now
     // on the inputs' changes are the other end's, and are watched.
-    virtual void watchLines() {}
+    virtual void watchLines() { }
     void setArrivalHandler(ArrivalHandler handler) { m_arrivalHandler = std::move(handler); }
 
     // Opens with the given format and flow control; on failure the port
