@@ -18,6 +18,8 @@
 #include <QDirIterator>
 #include <QFile>
 
+#include <atomic>
+
 #include <random>
 #include <thread>
 #include <time.h>
@@ -29,6 +31,8 @@ using Record::Category;
 using Record::EventKind;
 
 namespace {
+
+constexpr qint64 ShortestGapNs = 2'000'000;
 
 void sleepUntilNs(qint64 ns)
 {
@@ -47,19 +51,26 @@ std::vector<qint64> edgesOf(const Record::Record &record, EventKind kind, quint6
     return times;
 }
 
-// Moves one line at the given moments, from a thread of its own, and says
-// when each move was made.
-std::vector<qint64> moveAt(PtyPair &pty, const std::vector<qint64> &momentsNs, PtyRig::InputOverrides (*level)(bool))
+// Moves one line after each of the given gaps, from a thread of its own, and
+// says when each move was made. A gap runs from the previous move as made, so
+// that a mover woken late neither shortens the next gap nor makes two edges at
+// once.
+std::vector<qint64> moveAfter(PtyPair &pty, const std::vector<qint64> &gapsNs, PtyRig::InputOverrides (*level)(bool))
 {
     std::vector<qint64> made;
+    std::atomic<bool> done = false;
     std::thread mover([&] {
-        for (std::size_t i = 0; i < momentsNs.size(); ++i) {
-            sleepUntilNs(momentsNs[i]);
-            made.push_back(monotonicNs());
+        qint64 at = monotonicNs();
+        for (std::size_t i = 0; i < gapsNs.size(); ++i) {
+            sleepUntilNs(at + gapsNs[i]);
+            at = monotonicNs();
+            made.push_back(at);
             PtyRig::forceInputs(pty, level(i % 2 == 0));
         }
+        done = true;
     });
-    runEventLoopFor(std::chrono::milliseconds((momentsNs.back() - monotonicNs()) / 1000000 + 300));
+    while (!done)
+        runEventLoopFor(std::chrono::milliseconds(10));
     mover.join();
     runEventLoopFor(std::chrono::milliseconds(50));
     return made;
@@ -106,13 +117,13 @@ void lineEdges(Report &report, const QStringList &arguments)
     }
 
     std::mt19937_64 random(27);
-    std::uniform_int_distribution<qint64> gapNs(2'000'000, 200'000'000);
-    std::vector<qint64> moments;
-    for (qint64 at = monotonicNs() + 100'000'000; qint64(moments.size()) < edges; at += gapNs(random))
-        moments.push_back(at);
+    std::uniform_int_distribution<qint64> gapNs(ShortestGapNs, 200'000'000);
+    std::vector<qint64> gaps{100'000'000};
+    while (qint64(gaps.size()) < edges)
+        gaps.push_back(gapNs(random));
     quint64 before = record.lastSequence();
     const std::vector<qint64> made =
-        moveAt(window.pty(1), moments, [](bool on) { return PtyRig::InputOverrides{.cts = on}; });
+        moveAfter(window.pty(1), gaps, [](bool on) { return PtyRig::InputOverrides{.cts = on}; });
     const std::vector<qint64> recorded = edgesOf(record, EventKind::Cts, before);
     if (report.check(QStringLiteral("every CTS edge recorded once"), recorded.size() == made.size(),
                      QStringLiteral("%1 of %2").arg(recorded.size()).arg(made.size()))) {
@@ -126,16 +137,15 @@ void lineEdges(Report &report, const QStringList &arguments)
 
     PtyRig::forceInputs(window.pty(1), {.dcd = true});
     runEventLoopFor(std::chrono::milliseconds(50));
-    moments.clear();
-    for (qint64 at = monotonicNs() + 100'000'000; moments.size() < 40;
-         at += moments.size() % 2 ? 5'000'000 : 95'000'000)
-        moments.push_back(at);
+    gaps.clear();
+    while (gaps.size() < 40)
+        gaps.push_back(gaps.size() % 2 ? 5'000'000 : 95'000'000);
     before = record.lastSequence();
     const std::vector<qint64> dropsMade =
-        moveAt(window.pty(1), moments, [](bool on) { return PtyRig::InputOverrides{.dcd = !on}; });
+        moveAfter(window.pty(1), gaps, [](bool on) { return PtyRig::InputOverrides{.dcd = !on}; });
     const std::vector<qint64> dcd = edgesOf(record, EventKind::Dcd, before);
-    if (report.check(QStringLiteral("every DCD edge recorded once"), dcd.size() == moments.size(),
-                     QStringLiteral("%1 of %2").arg(dcd.size()).arg(moments.size()))) {
+    if (report.check(QStringLiteral("every DCD edge recorded once"), dcd.size() == gaps.size(),
+                     QStringLiteral("%1 of %2").arg(dcd.size()).arg(gaps.size()))) {
         // The mover's own sleeps may overrun on a busy machine: the drop as
         // made is measured too, and the record's error is against that.
         Samples drop;

@@ -53,7 +53,7 @@ struct TrafficState
     quint64 dataAfter = 0;  // every data event up to this sequence is taken
     quint16 dataOffset = 0; // and this many bytes of the next
     qint64 previousRowTime = -1;
-    std::array<Stream, 2 * Record::ChannelCount> streams{};
+    std::array<Stream, std::size_t{2} * Record::ChannelCount> streams{};
     std::array<quint32, Record::ChannelCount> characterNs{};
 };
 

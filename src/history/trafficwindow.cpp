@@ -121,7 +121,7 @@ TrafficWindow::TrafficWindow(const Record::Record &record, QWidget *parent)
         auto *action = new QAction(QString::fromLatin1(name), m_table);
         action->setShortcut(keys);
         action->setShortcutContext(Qt::WidgetShortcut);
-        connect(action, &QAction::triggered, this, [this, as] { copy(as); });
+        connect(action, &QAction::triggered, this, [this, copyAs = as] { copy(copyAs); });
         m_table->addAction(action);
     }
 
