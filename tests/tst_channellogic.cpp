@@ -469,6 +469,8 @@ private Q_SLOTS:
         MSCommLib::SteadyClock clock(MSCommLib::SteadyClock::Kind::Manual);
         PtyPair pty;
         Form1 &form = open({device.isEmpty() ? pty.slavePath() : device}, clock);
+        // The port's watcher thread reads the clock until the window is gone.
+        const auto closeBeforeTheClockGoes = qScopeGuard([this] { window.reset(); });
         const ChannelControls &channel = form.channel(1);
         click(channel.enableBox);
         form.Timer1_Timer();
