@@ -5,6 +5,7 @@
 #include "benchmarks.h"
 #include "benchwindow.h"
 #include "options.h"
+#include "record/record.h"
 
 #include <QCoreApplication>
 
@@ -130,6 +131,15 @@ void soak(Report &report, const QStringList &arguments)
     const qint64 recordBound = window.form().record().budget().lineBytes + window.form().record().budget().dataBytes;
     report.add(QStringLiteral("record's memory at the end"), double(recordAtEnd) / 1e6, QStringLiteral("MB"), 2,
                double(recordBound) / 1e6);
+    // What each event really costs the record, entries and bytes together.
+    const Record::Record &record = window.form().record();
+    for (const auto &[category, name] : {std::pair{Record::Category::Lines, QStringLiteral("line")},
+                                         std::pair{Record::Category::Data, QStringLiteral("data")}}) {
+        const auto held = qsizetype(record.events(category).size());
+        report.add(QStringLiteral("%1 events held at the end").arg(name), double(held), {}, 0);
+        report.add(QStringLiteral("record's bytes per %1 event").arg(name),
+                   held ? double(record.footprint(category)) / double(held) : 0.0, QStringLiteral("B"), 1);
+    }
     report.add(QStringLiteral("growth beyond the record's"),
                megabytes(residentAtEnd - residentAtMark) - double(recordAtEnd - recordAtMark) / 1e6,
                QStringLiteral("MB"), 3, 16);
