@@ -57,7 +57,8 @@ void conversation(Report &report, const QStringList &arguments)
             window.pty(1).writeToMaster(QStringLiteral("READ %1\r").arg(i).toLatin1());
             sleepForNs(pausesMs[i] * 1'000'000);
             if (i == 2 || i == 5)
-                PtyRig::receiveErrors(window.pty(2), i == 2 ? PtyRig::LineErrors{.framing = 1} : PtyRig::LineErrors{.parity = 1});
+                PtyRig::receiveErrors(window.pty(2),
+                                      i == 2 ? PtyRig::LineErrors{.framing = 1} : PtyRig::LineErrors{.parity = 1});
             madeNs.push_back(monotonicNs() - asked);
             window.pty(2).writeToMaster(QStringLiteral("VALUE %1=%2\r").arg(i).arg(i * 7).toLatin1());
             sleepForNs(350'000'000); // past a look, so that errors fall between exchanges
@@ -89,13 +90,15 @@ void conversation(Report &report, const QStringList &arguments)
         return;
     Samples error;
     for (std::size_t i = 0; i < madeNs.size(); ++i) {
-        report.add(QStringLiteral("answer %1: pause %2 ms made %3 ms, shown").arg(i).arg(pausesMs[i]).arg(
-                       nsToMs(double(madeNs[i])), 0, 'f', 3),
+        report.add(QStringLiteral("answer %1: pause %2 ms made %3 ms, shown")
+                       .arg(i)
+                       .arg(pausesMs[i])
+                       .arg(nsToMs(double(madeNs[i])), 0, 'f', 3),
                    nsToMs(double(answersNs[i])), QStringLiteral("ms"), 3);
         error.add(std::abs(double(answersNs[i] - madeNs[i])));
     }
-    report.add(QStringLiteral("answer time against pause made, worst error"), nsToMs(error.max()),
-               QStringLiteral("ms"), 3, 5);
+    report.add(QStringLiteral("answer time against pause made, worst error"), nsToMs(error.max()), QStringLiteral("ms"),
+               3, 5);
 
     const QString picture = textOption(arguments, QStringLiteral("--picture"), {});
     if (!picture.isEmpty()) {

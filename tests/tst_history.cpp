@@ -342,8 +342,8 @@ private Q_SLOTS:
         QStringList shown;
         for (int row = 0; row < model.rowCount(); ++row) {
             QString line;
-            for (int column : {TrafficModel::Delta, TrafficModel::Answer, TrafficModel::Channel, TrafficModel::Direction,
-                               TrafficModel::Hex, TrafficModel::Text}) {
+            for (int column : {TrafficModel::Delta, TrafficModel::Answer, TrafficModel::Channel,
+                               TrafficModel::Direction, TrafficModel::Hex, TrafficModel::Text}) {
                 if (column != TrafficModel::Hex || !model.row(row).isData) // data's hex round-trips elsewhere
                     line += u' ' + model.index(row, column).data().toString();
             }

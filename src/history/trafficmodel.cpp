@@ -335,10 +335,9 @@ QVariant TrafficModel::data(const QModelIndex &index, int role) const
 
 QVariant TrafficModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    static const std::array<QString, ColumnCount> names{QStringLiteral("Time"),    QStringLiteral("\u0394t"),
-                                                        QStringLiteral("Answer"),  QStringLiteral("Channel"),
-                                                        QStringLiteral("RX/TX"),
-                                                        QStringLiteral("Hex"),     QStringLiteral("Text")};
+    static const std::array<QString, ColumnCount> names{
+        QStringLiteral("Time"),  QStringLiteral("\u0394t"), QStringLiteral("Answer"), QStringLiteral("Channel"),
+        QStringLiteral("RX/TX"), QStringLiteral("Hex"),     QStringLiteral("Text")};
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= ColumnCount)
         return QAbstractTableModel::headerData(section, orientation, role);
     return names.at(std::size_t(section));

@@ -117,10 +117,9 @@ TrafficWindow::TrafficWindow(const Record::Record &record, QWidget *parent)
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 4);
     m_table->horizontalHeader()->setStretchLastSection(true);
     const QFontMetrics metrics(m_table->font());
-    const std::array<QString, TrafficModel::Text> widest{QStringLiteral("00:00:00.000000 "),
-                                                         QStringLiteral("+0000.000 ms "), QStringLiteral("0000.000 ms "),
-                                                         QStringLiteral("Channel "),
-                                                         QStringLiteral("RX/TX "), QString(16 * 3 + 1, u'0')};
+    const std::array<QString, TrafficModel::Text> widest{
+        QStringLiteral("00:00:00.000000 "), QStringLiteral("+0000.000 ms "), QStringLiteral("0000.000 ms "),
+        QStringLiteral("Channel "),         QStringLiteral("RX/TX "),        QString(16 * 3 + 1, u'0')};
     for (std::size_t column = 0; column < widest.size(); ++column)
         m_table->setColumnWidth(int(column), metrics.horizontalAdvance(widest.at(column)) + 8);
     m_table->installEventFilter(this);
