@@ -25,6 +25,8 @@ void trafficView(Report &report, const QStringList &arguments);
 void hostileFlood(Report &report, const QStringList &arguments);
 // Modem-line edges as the record times them, where a watcher waits on them.
 void lineEdges(Report &report, const QStringList &arguments);
+// Two ports watched as the sides of one link: answer times against pauses made.
+void conversation(Report &report, const QStringList &arguments);
 
 // The process the start-up benchmark starts and times: it goes as far as the
 // program's first event-loop turn with the window shown, then reports.

@@ -46,6 +46,7 @@ constexpr Entry Entries[] = {
     {"traffic", "traffic view", &trafficView},
     {"hostile", "hostile flood", &hostileFlood},
     {"edges", "line edges", &lineEdges},
+    {"conversation", "conversation", &conversation},
 };
 
 int usage()
@@ -55,7 +56,8 @@ int usage()
                "benchmarks: poll [--ticks N], receive [--seconds N], remote [--seconds N],\n"
                "            idle [--seconds N], startup [--program PATH], soak [--cycles N],\n"
                "            unplug [--seconds N], resume [--repeats N], history [--repaints N],\n"
-               "            traffic [--repaints N], hostile [--seconds N], edges [--edges N] [--seconds N]\n",
+               "            traffic [--repaints N], hostile [--seconds N], edges [--edges N] [--seconds N],\n"
+               "            conversation [--picture FILE.png]\n",
                stderr);
     return 2;
 }

@@ -13,8 +13,10 @@
 #include "controls/olecolor.h"
 #include "controls/pintextbox.h"
 #include "controls/shapeindicator.h"
+#include "history/lanelayout.h"
 #include "serial/portcatalogue.h"
 
+#include <QComboBox>
 #include <QGroupBox>
 #include <QMenu>
 #include <QSettings>
@@ -116,6 +118,7 @@ private Q_SLOTS:
     void untickingEndsTheWaitForADevice();
     void deviceChosenInTheMenuIsKeptForTheNextStart();
     void menuChangesNothingWhileTheChannelIsOn();
+    void linkNamedInTheTrafficViewIsKeptForTheNextStart();
     void unusableSettingsAreIgnoredAndLeftAsTheyAre_data();
     void unusableSettingsAreIgnoredAndLeftAsTheyAre();
 
@@ -269,6 +272,25 @@ void DevicesTest::deviceChosenInTheMenuIsKeptForTheNextStart()
     menu->close();
     QCOMPARE(form->MSComm1.deviceName(), MSCommLib::MSComm::defaultDeviceName(1));
     QCOMPARE(DeviceBindings::load().at(0), QString());
+}
+
+void DevicesTest::linkNamedInTheTrafficViewIsKeptForTheNextStart()
+{
+    for (const QString &chosen : {QStringLiteral("COM1 \u21c4 COM3"), QStringLiteral("none")}) {
+        Form1 *form = &open(DeviceBindings::forStart({}));
+        QTest::keyClick(form, Qt::Key_T, Qt::ControlModifier);
+        auto *link = form->findChild<QComboBox *>(QStringLiteral("TrafficLink"));
+        link->setCurrentIndex(link->findText(chosen));
+        Q_EMIT link->activated(link->currentIndex());
+        window.reset();
+        form = &open(DeviceBindings::forStart({}));
+        QTest::keyClick(form, Qt::Key_H, Qt::ControlModifier); // COM3's lanes below COM1's, unless none
+        QCOMPARE(Sernix::History::LaneLayout::channelTop(3) / Sernix::History::LaneLayout::ChannelHeight,
+                 chosen == QStringLiteral("none") ? 2 : 1);
+        QTest::keyClick(form, Qt::Key_T, Qt::ControlModifier);
+        QCOMPARE(form->findChild<QComboBox *>(QStringLiteral("TrafficLink"))->currentText(), chosen);
+        window.reset();
+    }
 }
 
 void DevicesTest::menuChangesNothingWhileTheChannelIsOn()

@@ -312,6 +312,11 @@ private Q_SLOTS:
                                                  << "COM1 RX a\u240d|+5.000 ms COM1 framing 1 between the chunks "
                                                     "around it|+15.000 ms COM1 RX \u241b\u00b7";
         QTest::newRow("a gap set in the view") << "1R10000:ab 1R20000:cd" << 0xf << 20.0 << "COM1 RX abcd";
+        // Channels | link << 4. Answers from the other side's last read to the first byte, 1.042 ms a character.
+        QTest::newRow("COM1 \u21c4 COM2: one conversation in time order, with answer times")
+            << "1R10000:ab 2R15000:xyz 2R25000:k 3R26000:q 1R30000:cd 1T32000:zz" << 0x3f << 0.0
+            << "COM1 A\u2192B ab|+5.000 ms 1.875 ms COM2 B\u2192A xyz|+10.000 ms COM2 B\u2192A k|"
+               "+5.000 ms 2.917 ms COM1 A\u2192B cd|+2.000 ms COM1 TX zz";
     }
     void trafficRowsAreChunksCutByGapsAndSize()
     {
@@ -332,12 +337,13 @@ private Q_SLOTS:
                 record.appendData(channel, kind == 'T' ? Kind::Sent : Kind::Received, bytes, time);
         }
         TrafficModel model(record);
-        model.setOptions({.channels = quint8(channels), .fixedGapNs = qint64(gapMs * 1e6)});
+        model.setOptions(
+            {.channels = quint8(channels & 0xf), .fixedGapNs = qint64(gapMs * 1e6), .link = quint8(channels >> 4)});
         QStringList shown;
         for (int row = 0; row < model.rowCount(); ++row) {
             QString line;
-            for (int column : {TrafficModel::Delta, TrafficModel::Channel, TrafficModel::Direction, TrafficModel::Hex,
-                               TrafficModel::Text}) {
+            for (int column : {TrafficModel::Delta, TrafficModel::Answer, TrafficModel::Channel,
+                               TrafficModel::Direction, TrafficModel::Hex, TrafficModel::Text}) {
                 if (column != TrafficModel::Hex || !model.row(row).isData) // data's hex round-trips elsewhere
                     line += u' ' + model.index(row, column).data().toString();
             }

@@ -132,6 +132,12 @@ HistoryWindow::HistoryWindow(const Record::Record &record, Record::Recordings &r
     resize(960, 640);
 }
 
+void HistoryWindow::setLink(quint8 link)
+{
+    LaneLayout::setLink(link);
+    m_view->update();
+}
+
 void HistoryWindow::showChannel(int channel)
 {
     show();

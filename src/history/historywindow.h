@@ -37,6 +37,8 @@ public:
     void showChannel(int channel);
     void setPathChooser(PathChooser chooser) { m_choosePath = std::move(chooser); }
     HistoryView &view() { return *m_view; }
+    // Lays the lanes of a link's two sides (channels' bits; 0: none) next to each other.
+    void setLink(quint8 link);
 
 private:
     void save();

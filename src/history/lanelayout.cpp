@@ -2,6 +2,7 @@
 #include "lanelayout.h"
 
 #include <array>
+#include <bit>
 
 namespace Sernix::History {
 
@@ -10,6 +11,10 @@ namespace {
 // The six line lanes come first, in the record's order of the lines.
 constexpr std::array<const char *, LaneCount> LaneNames{"DCD", "DSR", "CTS", "RI", "DTR", "RTS", "errors", "RX", "TX"};
 static_assert(int(Lane::Rts) + 1 == Record::LineCount);
+
+// By channel - 1: the place from the top, and by place: the channel.
+std::array<int, Record::ChannelCount> placeOf{0, 1, 2, 3};
+std::array<int, Record::ChannelCount> channelAt{1, 2, 3, 4};
 
 } // namespace
 
@@ -30,11 +35,32 @@ Lane laneOf(Record::Line line)
     return Lane(int(line));
 }
 
+void LaneLayout::setLink(quint8 link)
+{
+    const int low = std::countr_zero(link) + 1;
+    const int high = std::bit_width(link);
+    std::size_t place = 0;
+    for (int channel = 1; channel <= Record::ChannelCount; ++channel) {
+        if (channel == high && std::popcount(link) == 2)
+            continue;
+        channelAt.at(place++) = channel;
+        if (channel == low && std::popcount(link) == 2)
+            channelAt.at(place++) = high;
+    }
+    for (std::size_t at = 0; at < channelAt.size(); ++at)
+        placeOf.at(std::size_t(channelAt.at(at) - 1)) = int(at);
+}
+
+int LaneLayout::channelTop(int channel)
+{
+    return placeOf.at(std::size_t(channel - 1)) * ChannelHeight;
+}
+
 std::optional<LanePlace> LaneLayout::laneAt(int y)
 {
     if (y < 0 || y >= Height)
         return std::nullopt;
-    const int channel = y / ChannelHeight + 1;
+    const int channel = channelAt.at(std::size_t(y / ChannelHeight));
     const int inside = y - channelTop(channel) - HeaderHeight;
     if (inside < 0)
         return std::nullopt;

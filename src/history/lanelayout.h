@@ -34,10 +34,11 @@ inline constexpr int LaneHeight = 18;
 inline constexpr int ChannelHeight = HeaderHeight + LaneCount * LaneHeight;
 inline constexpr int Height = Record::ChannelCount * ChannelHeight;
 
-inline int channelTop(int channel)
-{
-    return (channel - 1) * ChannelHeight;
-}
+// Channels lie in their numbers' order, but the two sides of a link (as
+// channels' bits; 0: none) lie next to each other: the higher moves up to
+// just below the lower.
+void setLink(quint8 link);
+int channelTop(int channel);
 inline int laneTop(int channel, Lane lane)
 {
     return channelTop(channel) + HeaderHeight + int(lane) * LaneHeight;

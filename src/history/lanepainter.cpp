@@ -235,7 +235,7 @@ void LanePainter::paintFrame(QPainter &painter, const TimeScale &scale, int top,
     QFont bold = painter.font();
     bold.setBold(true);
     for (int channel = 1; channel <= Record::ChannelCount; ++channel) {
-        if (channelTop(channel) >= bottom || channelTop(channel + 1) <= top)
+        if (channelTop(channel) >= bottom || channelTop(channel) + ChannelHeight <= top)
             continue;
         painter.fillRect(QRect(0, channelTop(channel), right, HeaderHeight), colour(LaneColours::Header));
         painter.setPen(colour(LaneColours::Text));

@@ -6,6 +6,7 @@
 #include <QColor>
 
 #include <algorithm>
+#include <bit>
 #include <limits>
 
 namespace Sernix::History {
@@ -18,6 +19,8 @@ namespace {
 constexpr int UpdateIntervalMs = 100;
 const QColor ErrorColour(0xb0, 0x00, 0x00);
 const QColor EventColour(0x30, 0x50, 0x90);
+// The two sides of a link: the lower-numbered channel is side A.
+const std::array<QColor, 2> SideColours{QColor(0x00, 0x60, 0x20), QColor(0x80, 0x30, 0x90)};
 
 const Record::Event *lineEvent(const Record::Record &record, quint64 sequence)
 {
@@ -30,6 +33,12 @@ QString deltaText(qint64 us)
     if (us < 10'000'000)
         return QStringLiteral("+%1 ms").arg(double(us) / 1000.0, 0, 'f', 3);
     return QStringLiteral("+%1 s").arg(double(us) / 1e6, 0, 'f', 3);
+}
+
+// The lower channel of a link, side A.
+int sideA(quint8 link)
+{
+    return std::countr_zero(link) + 1;
 }
 
 } // namespace
@@ -270,6 +279,19 @@ QString TrafficModel::describe(const TrafficRow &row) const
         .trimmed();
 }
 
+// Received data of a link's side goes from its device to the other; the
+// rest is what the channel received or sent.
+QString TrafficModel::directionText(const TrafficRow &row) const
+{
+    if (!row.isData)
+        return {};
+    if (row.kind == EventKind::Sent)
+        return QStringLiteral("TX");
+    if (!m_options.isSide(row.channel))
+        return QStringLiteral("RX");
+    return row.channel == sideA(m_options.link) ? QStringLiteral("A\u2192B") : QStringLiteral("B\u2192A");
+}
+
 QVariant TrafficModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= m_rowCount)
@@ -278,6 +300,8 @@ QVariant TrafficModel::data(const QModelIndex &index, int role) const
     const bool error = Record::isError(found.kind);
     if (role == Qt::ForegroundRole && !found.isData)
         return error ? ErrorColour : EventColour;
+    if (role == Qt::ForegroundRole && found.kind == EventKind::Received && m_options.isSide(found.channel))
+        return SideColours.at(found.channel == sideA(m_options.link) ? 0 : 1);
     if (role == Qt::ToolTipRole && error)
         return QStringLiteral("A port counts errors, not where they fell: this one came somewhere between the "
                               "chunks around it.");
@@ -291,10 +315,12 @@ QVariant TrafficModel::data(const QModelIndex &index, int role) const
     }
     case Delta:
         return found.previousTime < 0 ? QString() : deltaText(found.time - found.previousTime);
+    case Answer:
+        return found.answerNs < 0 ? QString() : deltaText(qRound64(double(found.answerNs) / 1000.0)).mid(1);
     case Channel:
         return QStringLiteral("COM%1").arg(found.channel);
     case Direction:
-        return found.isData ? (found.kind == EventKind::Sent ? QStringLiteral("TX") : QStringLiteral("RX")) : QString();
+        return directionText(found);
     case Hex:
         // Drawn apart from the data by an indent as well as by colour.
         return found.isData ? Record::CsvFormat::hexText(bytes(index.row())) : QStringLiteral("    ") + describe(found);
@@ -309,9 +335,9 @@ QVariant TrafficModel::data(const QModelIndex &index, int role) const
 
 QVariant TrafficModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    static const std::array<QString, ColumnCount> names{QStringLiteral("Time"),    QStringLiteral("\u0394t"),
-                                                        QStringLiteral("Channel"), QStringLiteral("RX/TX"),
-                                                        QStringLiteral("Hex"),     QStringLiteral("Text")};
+    static const std::array<QString, ColumnCount> names{
+        QStringLiteral("Time"),  QStringLiteral("\u0394t"), QStringLiteral("Answer"), QStringLiteral("Channel"),
+        QStringLiteral("RX/TX"), QStringLiteral("Hex"),     QStringLiteral("Text")};
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= ColumnCount)
         return QAbstractTableModel::headerData(section, orientation, role);
     return names.at(std::size_t(section));

@@ -19,7 +19,7 @@ class TrafficModel : public QAbstractTableModel
 {
     Q_OBJECT
 public:
-    enum Column { Time, Delta, Channel, Direction, Hex, Text, ColumnCount };
+    enum Column { Time, Delta, Answer, Channel, Direction, Hex, Text, ColumnCount };
     static constexpr int BlockRows = 1024;
 
     explicit TrafficModel(const Record::Record &record, QObject *parent = nullptr);
@@ -63,6 +63,7 @@ private:
     qint64 heldSince() const;
     bool firstBlockDropped() const;
     QString describe(const TrafficRow &row) const;
+    QString directionText(const TrafficRow &row) const;
 
     const Record::Record &m_record;
     TrafficOptions m_options;

@@ -142,10 +142,26 @@ std::optional<TrafficRow> TrafficScan::takeData(const Event &event)
         stream.characterNs = quint32(characterNs);
         m_state.dataOffset += taken;
     }
+    takeSide(event, row ? &*row : nullptr);
     stream.lastTime = event.time;
     if (m_state.dataOffset >= size)
         finishEvent();
     return row;
+}
+
+// A side's received chunk answers the other side when that spoke last: the
+// answer time runs from the other's last read to this chunk's first byte.
+void TrafficScan::takeSide(const Event &event, TrafficRow *row)
+{
+    if (event.kind != EventKind::Received || !m_options.isSide(event.channel))
+        return;
+    const std::size_t side = std::size_t(event.channel - 1);
+    if (row && m_state.lastSide != 0 && m_state.lastSide != event.channel) {
+        const qint64 firstByteNs = event.time * 1000 - qint64(event.count) * row->characterNs;
+        row->answerNs = firstByteNs - m_state.sideLastTime.at(std::size_t(m_state.lastSide - 1)) * 1000;
+    }
+    m_state.sideLastTime.at(side) = event.time;
+    m_state.lastSide = event.channel;
 }
 
 QByteArray TrafficScan::stream(const Record::Record &record, const TrafficRow &row, qsizetype count)

@@ -4,6 +4,7 @@
 #include "record/record.h"
 
 #include <array>
+#include <bit>
 #include <optional>
 #include <vector>
 
@@ -19,8 +20,14 @@ struct TrafficOptions
 
     quint8 channels = 0x0f; // bit n - 1: channel n
     qint64 fixedGapNs = 0;  // 0: 3.5 characters at the channel's speed, at least MinimumGapNs
+    // Two channels that are the two sides of one link, as channels' bits, or
+    // 0: what each receives is what the device at its end of the link sends.
+    // While set, only these two are shown.
+    quint8 link = 0;
 
-    bool shows(int channel) const { return (channels >> (channel - 1)) & 1u; }
+    bool isLinked() const { return std::popcount(link) == 2; }
+    bool shows(int channel) const { return ((isLinked() ? link : channels) >> (channel - 1)) & 1u; }
+    bool isSide(int channel) const { return isLinked() && ((link >> (channel - 1)) & 1u); }
     qint64 gapNs(qint64 characterNs) const;
 };
 
@@ -33,6 +40,7 @@ struct TrafficRow
     quint64 sequence = 0;    // of the event
     quint32 characterNs = 0; // data: the channel's character time then
     quint16 offset = 0;      // data: the first byte's place in the event
+    qint64 answerNs = -1;    // linked: from the other side's last byte to this chunk's first; -1: none
     bool isData = false;
     quint8 channel = 1;
     Record::EventKind kind = Record::EventKind::Received;
@@ -55,6 +63,9 @@ struct TrafficState
     qint64 previousRowTime = -1;
     std::array<Stream, std::size_t{2} * Record::ChannelCount> streams{};
     std::array<quint32, Record::ChannelCount> characterNs{};
+    // Of a link: when each side's last read came, and which side spoke last.
+    std::array<qint64, Record::ChannelCount> sideLastTime{};
+    quint8 lastSide = 0;
 };
 
 // Walks the record in time order from a state and yields the traffic view's
@@ -80,6 +91,7 @@ public:
 private:
     void takeLineEvent(const Record::Event &event);
     std::optional<TrafficRow> takeData(const Record::Event &event);
+    void takeSide(const Record::Event &event, TrafficRow *row);
 
     const Record::Record &m_record;
     const TrafficOptions m_options;

@@ -84,6 +84,23 @@ TrafficWindow::TrafficWindow(const Record::Record &record, QWidget *parent)
     options->addSpacing(12);
     options->addWidget(gapLabel);
     options->addWidget(m_gap);
+    m_link = new QComboBox(this);
+    m_link->setObjectName(QStringLiteral("TrafficLink"));
+    m_link->setAccessibleName(QStringLiteral("Traffic link"));
+    m_link->setToolTip(QStringLiteral("Two channels that watch one link, such as the two ports of a Y cable: "
+                                      "their rows as one conversation, with answer times"));
+    m_link->addItem(QStringLiteral("none"), 0);
+    for (int a = 1; a <= int(m_channels.size()); ++a) {
+        for (int b = a + 1; b <= int(m_channels.size()); ++b)
+            m_link->addItem(QStringLiteral("COM%1 \u21c4 COM%2").arg(a).arg(b), (1 << (a - 1)) | (1 << (b - 1)));
+    }
+    connect(m_link, &QComboBox::activated, this, [this] { Q_EMIT linkChosen(link()); });
+    connect(m_link, &QComboBox::currentIndexChanged, this, &TrafficWindow::applyOptions);
+    auto *linkLabel = new QLabel(QStringLiteral("&Link:"), this);
+    linkLabel->setBuddy(m_link);
+    options->addSpacing(12);
+    options->addWidget(linkLabel);
+    options->addWidget(m_link);
     options->addStretch(1);
 
     m_table = new QTableView(this);
@@ -100,9 +117,9 @@ TrafficWindow::TrafficWindow(const Record::Record &record, QWidget *parent)
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 4);
     m_table->horizontalHeader()->setStretchLastSection(true);
     const QFontMetrics metrics(m_table->font());
-    const std::array<QString, TrafficModel::Text> widest{QStringLiteral("00:00:00.000000 "),
-                                                         QStringLiteral("+0000.000 ms "), QStringLiteral("Channel "),
-                                                         QStringLiteral("RX/TX "), QString(16 * 3 + 1, u'0')};
+    const std::array<QString, TrafficModel::Text> widest{
+        QStringLiteral("00:00:00.000000 "), QStringLiteral("+0000.000 ms "), QStringLiteral("0000.000 ms "),
+        QStringLiteral("Channel "),         QStringLiteral("RX/TX "),        QString(16 * 3 + 1, u'0')};
     for (std::size_t column = 0; column < widest.size(); ++column)
         m_table->setColumnWidth(int(column), metrics.horizontalAdvance(widest.at(column)) + 8);
     m_table->installEventFilter(this);
@@ -193,6 +210,16 @@ void TrafficWindow::showTime(qint64 time)
     m_table->scrollTo(m_model->index(row, 0));
 }
 
+void TrafficWindow::setLink(quint8 link)
+{
+    m_link->setCurrentIndex(std::max(0, m_link->findData(link)));
+}
+
+quint8 TrafficWindow::link() const
+{
+    return quint8(m_link->currentData().toUInt());
+}
+
 void TrafficWindow::applyOptions()
 {
     TrafficOptions options;
@@ -200,6 +227,7 @@ void TrafficWindow::applyOptions()
     for (std::size_t i = 0; i < m_channels.size(); ++i)
         options.channels |= quint8(m_channels.at(i)->isChecked() ? 1u << i : 0u);
     options.fixedGapNs = qint64(m_gap->value() * 1e6);
+    options.link = link();
     m_model->setOptions(options);
     if (m_following)
         follow();

@@ -44,6 +44,9 @@ public:
     QTableView &table() { return *m_table; }
     bool isFollowing() const { return m_following; }
     void setPathChooser(PathChooser chooser) { m_choosePath = std::move(chooser); }
+    // Names two channels, as channels' bits, the two sides of one link; 0: none.
+    void setLink(quint8 link);
+    quint8 link() const;
 
     // Selects the next or previous row where the find box's bytes begin.
     void findNext(bool forward);
@@ -54,6 +57,8 @@ public:
 Q_SIGNALS:
     // The user made a row current: the time a cursor elsewhere may follow.
     void rowTimeChosen(qint64 time);
+    // The user named a link's two sides, or none (0).
+    void linkChosen(quint8 link);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -68,6 +73,7 @@ private:
     QTableView *m_table = nullptr;
     std::array<QCheckBox *, 4> m_channels{};
     QDoubleSpinBox *m_gap = nullptr;
+    QComboBox *m_link = nullptr;
     QLineEdit *m_find = nullptr;
     QComboBox *m_findAs = nullptr;
     QLabel *m_status = nullptr;

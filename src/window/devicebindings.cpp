@@ -6,6 +6,7 @@
 #include <QSettings>
 
 #include <algorithm>
+#include <bit>
 
 namespace Sernix::Window::DeviceBindings {
 
@@ -21,6 +22,14 @@ QString keyOf(int channel)
 // Named explicitly: the application's own name is "sernix", which would be another file.
 const QString Organization = QStringLiteral("Draventa");
 const QString Application = QStringLiteral("Sernix");
+const QString LinkKey = QStringLiteral("view/link");
+
+void keep(QSettings &settings, const QString &what)
+{
+    settings.sync();
+    if (settings.status() != QSettings::NoError)
+        MSCommLib::reportLine(QStringLiteral("cannot keep %1 in %2").arg(what, settings.fileName()));
+}
 
 // A stored value as a device name; empty when it cannot be one: not text,
 // blank, or bytes that were no text (decoded as replacement characters).
@@ -75,10 +84,40 @@ void store(int channel, const QString &deviceName)
         settings.remove(keyOf(channel));
     else
         settings.setValue(keyOf(channel), deviceName);
-    settings.sync();
-    if (settings.status() != QSettings::NoError)
-        MSCommLib::reportLine(
-            QStringLiteral("cannot keep the device of Com%1 in %2").arg(channel).arg(settings.fileName()));
+    keep(settings, QStringLiteral("the device of Com%1").arg(channel));
+}
+
+quint8 loadLink()
+{
+    const QSettings settings(Organization, Application);
+    if (!settings.contains(LinkKey))
+        return 0;
+    quint8 link = 0;
+    const QStringList channels = settings.value(LinkKey).toStringList();
+    for (const QString &text : channels) {
+        const int channel = text.toInt();
+        if (channel >= 1 && channel <= ChannelCount)
+            link |= quint8(1u << (channel - 1));
+    }
+    if (channels.size() == 2 && std::popcount(link) == 2)
+        return link;
+    MSCommLib::reportLine(QStringLiteral("ignoring %1 in %2: not two channels").arg(LinkKey, settings.fileName()));
+    return 0;
+}
+
+void storeLink(quint8 link)
+{
+    QSettings settings(Organization, Application);
+    QStringList channels;
+    for (int channel = 1; channel <= ChannelCount; ++channel) {
+        if ((link >> (channel - 1)) & 1u)
+            channels << QString::number(channel);
+    }
+    if (channels.size() == 2)
+        settings.setValue(LinkKey, channels);
+    else
+        settings.remove(LinkKey);
+    keep(settings, QStringLiteral("the traffic view's link"));
 }
 
 } // namespace Sernix::Window::DeviceBindings

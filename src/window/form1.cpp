@@ -124,6 +124,7 @@ void Form1::showHistory(int channel)
 {
     if (!m_history) {
         m_history = new Sernix::History::HistoryWindow(m_record, m_recordings, this);
+        m_history->setLink(m_traffic ? m_traffic->link() : DeviceBindings::loadLink());
         shareCursor();
     }
     m_history->showChannel(channel);
@@ -149,6 +150,13 @@ void Form1::showTraffic(int channel)
 {
     if (!m_traffic) {
         m_traffic = new Sernix::History::TrafficWindow(m_record, this);
+        m_traffic->setLink(DeviceBindings::loadLink());
+        // A view choice kept with the device bindings, and the history window's lane order.
+        connect(m_traffic, &Sernix::History::TrafficWindow::linkChosen, this, [this](quint8 link) {
+            DeviceBindings::storeLink(link);
+            if (m_history)
+                m_history->setLink(link);
+        });
         shareCursor();
     }
     m_traffic->showChannel(channel);
