@@ -75,7 +75,8 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${CPACK_PACKAGE_HOMEPAGE_URL}")
 # offscreen platform plugins ship in libqt6gui6, which that already pulls in;
 # Wayland and the other plugins are in qt6-qpa-plugins, useful but not needed.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-qpa-plugins")
+# FreeFont: the traffic view's control pictures (U+2400 on), which DejaVu lacks.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-qpa-plugins, fonts-freefont-ttf")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_COMPRESSION_TYPE "xz")
 # CPack puts the summary above this as the synopsis line and indents the rest

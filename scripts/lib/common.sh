@@ -6,9 +6,11 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
 
 # Debian packages the program needs to build, run and test. Fonts are listed
-# so that text renders under the offscreen platform too.
+# so that text renders under the offscreen platform too; FreeFont draws the
+# control pictures (U+2400 on) that the traffic view shows for control bytes,
+# which DejaVu lacks.
 BUILD_PACKAGES=(cmake make g++ pkgconf qt6-base-dev qt6-serialport-dev libgl-dev
-                libqt6serialport6 fonts-dejavu-core)
+                libqt6serialport6 fonts-dejavu-core fonts-freefont-ttf)
 # What the tests start besides the program: two RFC 2217 servers for remote
 # ports (ser2net, and pyserial's under /usr/bin/python3), and two readers of
 # the recorded line files.
