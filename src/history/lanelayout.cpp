@@ -37,14 +37,15 @@ Lane laneOf(Record::Line line)
 
 void LaneLayout::setLink(quint8 link)
 {
-    const int low = std::countr_zero(link) + 1;
-    const int high = std::bit_width(link);
+    const bool linked = std::popcount(link) == 2;
+    const int low = linked ? std::countr_zero(link) + 1 : 0;
+    const int high = linked ? std::bit_width(link) : 0;
     std::size_t place = 0;
     for (int channel = 1; channel <= Record::ChannelCount; ++channel) {
-        if (channel == high && std::popcount(link) == 2)
+        if (channel == high)
             continue;
         channelAt.at(place++) = channel;
-        if (channel == low && std::popcount(link) == 2)
+        if (channel == low)
             channelAt.at(place++) = high;
     }
     for (std::size_t at = 0; at < channelAt.size(); ++at)

@@ -51,6 +51,17 @@ QByteArray soughtBytes(const QString &text, bool asHex)
     return QByteArray::fromHex(digits.toLatin1());
 }
 
+// A control of the options row after a gap, with the label whose mnemonic
+// gives it the focus.
+void addLabelled(QHBoxLayout *row, const QString &label, QWidget *control)
+{
+    auto *buddy = new QLabel(label, control->parentWidget());
+    buddy->setBuddy(control);
+    row->addSpacing(12);
+    row->addWidget(buddy);
+    row->addWidget(control);
+}
+
 } // namespace
 
 TrafficWindow::TrafficWindow(const Record::Record &record, QWidget *parent)
@@ -79,11 +90,7 @@ TrafficWindow::TrafficWindow(const Record::Record &record, QWidget *parent)
     m_gap->setSuffix(QStringLiteral(" ms"));
     m_gap->setSpecialValueText(QStringLiteral("3.5 characters, at least 1.75 ms"));
     connect(m_gap, &QDoubleSpinBox::valueChanged, this, &TrafficWindow::applyOptions);
-    auto *gapLabel = new QLabel(QStringLiteral("&Gap:"), this);
-    gapLabel->setBuddy(m_gap);
-    options->addSpacing(12);
-    options->addWidget(gapLabel);
-    options->addWidget(m_gap);
+    addLabelled(options, QStringLiteral("&Gap:"), m_gap);
     m_link = new QComboBox(this);
     m_link->setObjectName(QStringLiteral("TrafficLink"));
     m_link->setAccessibleName(QStringLiteral("Traffic link"));
@@ -96,11 +103,7 @@ TrafficWindow::TrafficWindow(const Record::Record &record, QWidget *parent)
     }
     connect(m_link, &QComboBox::activated, this, [this] { Q_EMIT linkChosen(link()); });
     connect(m_link, &QComboBox::currentIndexChanged, this, &TrafficWindow::applyOptions);
-    auto *linkLabel = new QLabel(QStringLiteral("&Link:"), this);
-    linkLabel->setBuddy(m_link);
-    options->addSpacing(12);
-    options->addWidget(linkLabel);
-    options->addWidget(m_link);
+    addLabelled(options, QStringLiteral("&Link:"), m_link);
     options->addStretch(1);
 
     m_table = new QTableView(this);

@@ -11,8 +11,8 @@
 // for the next start with QSettings("Draventa", "Sernix"), keys ports/com1 to
 // ports/com4, and so are the two channels named the sides of one link in the
 // traffic view, key view/link; nothing else of the program is stored, and
-// nothing is written except by such a choice. Without stored bindings or --comN, channel n is
-// the platform's COMn.
+// nothing is written except by such a choice. Without stored bindings or
+// --comN, channel n is the platform's COMn.
 namespace Sernix::Window::DeviceBindings {
 
 // By channel - 1; an empty name stands for the platform's COMn.
